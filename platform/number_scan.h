@@ -1,0 +1,16 @@
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <string_view>
+
+namespace platform {
+
+// The one reader of number texts, from the user, from files and from the line. Reads like
+// scanf's "%f" in the C locale: leading blanks, an optional sign, digits with at most one '.',
+// an optional exponent that counts only when digits follow it, and takes the longest such
+// prefix. "nan", "inf", hexadecimal floats and values outside the double range are not numbers.
+// When consumed is given it receives the number of characters read (blanks included).
+std::optional<double> ScanDecimal(std::string_view text, std::size_t* consumed = nullptr);
+
+}  // namespace platform

@@ -1,0 +1,54 @@
+#include "sim/hosts.h"
+
+#include <filesystem>
+#include <system_error>
+
+namespace sim {
+
+namespace fs = std::filesystem;
+
+PtyHost::PtyHost(Instrument& instrument) : instrument_(instrument) {}
+
+PtyHost::~PtyHost() { unpublish(); }
+
+bool PtyHost::publish(const std::string& folder, int port) {
+    if (!ok()) return false;
+    std::error_code ec;
+    fs::create_directories(folder, ec);
+    const fs::path entry = fs::path(folder) / ("COM" + std::to_string(port));
+    if (fs::is_symlink(entry, ec)) {
+        if (fs::exists(entry, ec)) return false;  // leads to a live device
+        fs::remove(entry, ec);
+    } else if (fs::exists(entry, ec)) {
+        return false;
+    }
+    fs::create_symlink(devicePath(), entry, ec);
+    if (ec) return false;
+    unpublish();
+    published_ = entry.string();
+    return true;
+}
+
+void PtyHost::unpublish() {
+    if (published_.empty()) return;
+    std::error_code ec;
+    if (fs::is_symlink(published_, ec) && fs::read_symlink(published_, ec) == fs::path(devicePath()))
+        fs::remove(published_, ec);
+    published_.clear();
+}
+
+void PtyHost::service(std::uint32_t nowMs) {
+    const std::string request = pty_.readAvailable();
+    if (!request.empty()) instrument_.receive(request, nowMs);
+    const std::string answer = instrument_.transmit(nowMs);
+    if (!answer.empty()) pty_.write(answer);
+}
+
+void MemoryHost::service(std::uint32_t nowMs) {
+    const std::string request = line_.takeFromHost();
+    if (!request.empty()) instrument_.receive(request, nowMs);
+    const std::string answer = instrument_.transmit(nowMs);
+    if (!answer.empty()) line_.sendToHost(answer);
+}
+
+}  // namespace sim

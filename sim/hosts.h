@@ -1,0 +1,49 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "platform/memory_line.h"
+#include "platform/pseudo_terminal.h"
+#include "sim/instrument.h"
+
+namespace sim {
+
+// Puts an instrument on a pseudo-terminal. Nothing runs by itself: service() takes what the
+// workstation wrote and sends at most one due delivery, so a test decides when the line moves.
+class PtyHost {
+public:
+    explicit PtyHost(Instrument& instrument);
+    ~PtyHost();
+    PtyHost(const PtyHost&) = delete;
+    PtyHost& operator=(const PtyHost&) = delete;
+
+    bool ok() const { return pty_.ok(); }
+    const std::string& devicePath() const { return pty_.devicePath(); }
+    // Publishes the pseudo-terminal as COM<port> in the folder; an entry that leads to a live
+    // device is left alone (false). The entry goes when the host does.
+    bool publish(const std::string& folder, int port);
+    void unpublish();
+
+    void service(std::uint32_t nowMs);
+    // Waits at most timeoutMs for the workstation to write; for the stand-alone tool.
+    bool waitForRequest(int timeoutMs) { return pty_.waitReadable(timeoutMs); }
+
+private:
+    Instrument& instrument_;
+    platform::PseudoTerminal pty_;
+    std::string published_;
+};
+
+// Puts an instrument on the far end of an in-memory line.
+class MemoryHost {
+public:
+    MemoryHost(Instrument& instrument, platform::MemoryLine& line) : instrument_(instrument), line_(line) {}
+    void service(std::uint32_t nowMs);
+
+private:
+    Instrument& instrument_;
+    platform::MemoryLine& line_;
+};
+
+}  // namespace sim

@@ -1,0 +1,170 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+
+#include "link/answer_parser.h"
+#include "link/my_comm.h"
+#include "link/protocol.h"
+#include "link/serial232.h"
+#include "platform/pseudo_terminal.h"
+#include "sim/hosts.h"
+#include "tests/link/memory_port_fixture.h"
+#include "tests/support/printers.h"
+#include "tests/support/temp_folder.h"
+
+using testing_support::Visible;
+using testing_support::WaitUntil;
+
+namespace {
+
+using PortObject = MemoryPortTest;
+
+TEST_F(PortObject, OpensPortsUpToNineByPlainNameAndAboveByDeviceName) {
+    port.PortNumber = 9;
+    port.Open();
+    ASSERT_TRUE(port.IsOpen());
+    EXPECT_EQ(port.Name, "COM9");
+    port.Close();
+    port.PortNumber = 10;
+    port.Open();
+    ASSERT_TRUE(port.IsOpen());
+    EXPECT_EQ(port.Name, "COM10");
+    EXPECT_EQ(openedNames, (std::vector<std::string>{"COM9", "\\\\.\\COM10"}));
+}
+
+TEST_F(PortObject, PortZeroIsNeverOpened) {
+    EXPECT_EQ(OpenComPort(0, 9600, 8, 0, 0), nullptr);
+    port.PortNumber = 0;
+    port.Open();
+    EXPECT_FALSE(port.IsOpen());
+    EXPECT_TRUE(openedNames.empty());
+}
+
+TEST_F(PortObject, AClosedPortWritesNothingAndReadsMinusOne) {
+    char buffer[16];
+    std::memset(buffer, 'x', sizeof buffer);
+    EXPECT_EQ(port.Write("abc", 3), 0);
+    EXPECT_EQ(port.Read(buffer, sizeof buffer), -1);
+    EXPECT_EQ(buffer[0], 0);
+    EXPECT_TRUE(openedNames.empty()) << "no device is touched";
+    EXPECT_EQ(ReadComPort(INVALID_HANDLE_VALUE, buffer, 16), -1);
+    EXPECT_FALSE(WriteComPort("abc", 3, nullptr));
+    CloseComPort(INVALID_HANDLE_VALUE);
+}
+
+TEST_F(PortObject, AFailedOpenLeavesThePortClosed) {
+    refuseOpen = true;
+    EXPECT_EQ(OpenComPort(3, 9600, 8, 0, 0), INVALID_HANDLE_VALUE);
+    port.Open();
+    EXPECT_FALSE(port.IsOpen());
+    EXPECT_EQ(port.Name, "");
+    EXPECT_FALSE(PortExists(3));
+}
+
+TEST_F(PortObject, ReadTakesAtMostTheBufferLessTwoAndTerminatesIt) {
+    port.Open();
+    line.sendToHost(std::string(100, 'a'));
+    char buffer[32];
+    std::memset(buffer, 'x', sizeof buffer);
+    EXPECT_EQ(port.Read(buffer, sizeof buffer), 30);
+    EXPECT_EQ(std::string(buffer, 30), std::string(30, 'a'));
+    EXPECT_EQ(buffer[30], 0);
+    EXPECT_EQ(buffer[31], 0);
+    EXPECT_EQ(line.pendingToHost(), 70u) << "the rest waits for the next read";
+    char tiny[2] = {'x', 'x'};
+    EXPECT_EQ(port.Read(tiny, 2), 0);
+    EXPECT_EQ(line.pendingToHost(), 70u);
+}
+
+TEST_F(PortObject, EveryWriteFirstDiscardsUnreadInputAndUnsentOutput) {
+    port.Open();
+    line.sendToHost("stale answer");
+    ASSERT_NE(port.Write("first", 5), 0);
+    EXPECT_EQ(line.pendingToHost(), 0u);
+    ASSERT_NE(port.Write("second", 6), 0);
+    EXPECT_EQ(line.takeFromHost(), "second");
+}
+
+TEST_F(PortObject, PortExistsIsFalseWhileThePortIsHeld) {
+    EXPECT_TRUE(PortExists(2));
+    EXPECT_FALSE(line.hostOpen()) << "the probe closes at once";
+    port.Open();
+    EXPECT_FALSE(PortExists(2));
+}
+
+// The same over the kernel: a published pseudo-terminal with the simulated instrument behind it.
+class PublishedPort : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(host.ok());
+        ASSERT_TRUE(host.publish(ports.path(), 4));
+        port.PortNumber = 4;
+        TimeoutTicks = -1;
+        WorkStep = 0;
+    }
+    std::string receiveAnswer() {
+        std::string bytes;
+        char buffer[256];
+        WaitUntil([&] {
+            host.service(0);
+            std::memset(buffer, 0, sizeof buffer);
+            const int n = port.Read(buffer, sizeof buffer);
+            if (n > 0) bytes.append(buffer, static_cast<std::size_t>(n));
+            return !bytes.empty() && bytes.back() == '\r';
+        });
+        return bytes;
+    }
+
+    testing_support::PortsFolderScope ports;
+    sim::Instrument instrument{1};
+    sim::PtyHost host{instrument};
+    TMyComm port;
+};
+
+TEST_F(PublishedPort, ARequestThroughThePortObjectIsAnsweredAndParsed) {
+    instrument.setWord(3, 30, 4711);
+    ASSERT_NE(SendRequest(port, 1, CmdRead, 30, 3, 2), 0);
+    const std::string answer = receiveAnswer();
+    EXPECT_EQ(instrument.requests(), std::vector<std::string>{"1;10;30;3;2;"});
+
+    char data[kAnswerBufferSize];
+    TAnswerParser parser;
+    parser.Data = data;
+    ResetAnswerParser(parser);
+    int complete = 0;
+    for (char c : answer) complete += ParseAnswerByte(static_cast<std::uint8_t>(c), parser) ? 1 : 0;
+    EXPECT_EQ(complete, 1) << Visible(answer);
+    EXPECT_EQ(std::string(parser.Data), "4711");
+}
+
+TEST_F(PublishedPort, IsHeldExclusivelyWhileOpen) {
+    EXPECT_TRUE(PortExists(4));
+    port.Open();
+    ASSERT_TRUE(port.IsOpen());
+    EXPECT_FALSE(PortExists(4));
+    TMyComm second;
+    second.PortNumber = 4;
+    second.Open();
+    EXPECT_FALSE(second.IsOpen());
+    port.Close();
+    EXPECT_TRUE(PortExists(4));
+}
+
+TEST_F(PublishedPort, ASecondWritePurgesTheFirstAndItsUnreadAnswer) {
+    port.Open();
+    ASSERT_NE(SendRequest(port, 1, CmdRead, 30, 3, 2), 0);
+    ASSERT_NE(SendRequest(port, 1, CmdRead, 259, 0, 1), 0);
+    host.service(0);
+    EXPECT_EQ(instrument.requests(), std::vector<std::string>{"1;10;259;0;1;"})
+        << "the first request had not left the port";
+
+    // An answer that has arrived but was not read is gone after the next write.
+    WaitUntil([&] { return port.Handle->available() > 0; });
+    ASSERT_GT(port.Handle->available(), 0);
+    ASSERT_NE(SendRequest(port, 1, CmdRead, 262, 0, 1), 0);
+    EXPECT_EQ(port.Handle->available(), 0);
+    EXPECT_EQ(receiveAnswer(), sim::Instrument::DataAnswer(1, "6"));
+}
+
+}  // namespace

@@ -1,0 +1,188 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <optional>
+#include <string>
+
+#include "link/answer_parser.h"
+#include "link/crc16.h"
+#include "sim/instrument.h"
+#include "tests/support/printers.h"
+
+using sim::Fault;
+using sim::Instrument;
+using testing_support::Visible;
+
+namespace {
+
+std::string Request(const std::string& body) {
+    const std::uint16_t crc =
+        Crc16(reinterpret_cast<const std::uint8_t*>(body.data()), static_cast<std::uint16_t>(body.size()));
+    return "\xff:" + body + std::to_string(crc) + "\r";
+}
+
+struct Parsed {
+    int error;
+    std::string data;
+};
+
+// What the workstation's parser makes of the bytes: the answers it accepts.
+std::vector<Parsed> Parse(const std::string& bytes) {
+    static char buffer[kAnswerBufferSize];
+    TAnswerParser p;
+    p.Data = buffer;
+    ResetAnswerParser(p);
+    std::vector<Parsed> answers;
+    for (char c : bytes) {
+        if (ParseAnswerByte(static_cast<std::uint8_t>(c), p)) answers.push_back({p.Error, p.Data});
+    }
+    return answers;
+}
+
+std::optional<Parsed> Ask(Instrument& instrument, const std::string& body) {
+    instrument.receive(Request(body), 0);
+    std::string bytes;
+    while (instrument.hasPendingOutput()) bytes += instrument.transmit(0);
+    const auto answers = Parse(bytes);
+    if (answers.size() != 1) return std::nullopt;
+    return answers[0];
+}
+
+TEST(SimInstrument, AnswersTheDetectionBroadcastWithItsOwnAddress) {
+    Instrument instrument(7);
+    instrument.receive(std::string("\xff:0;0;14891\r"), 0);
+    EXPECT_EQ(Visible(instrument.transmit(0)), Visible(Instrument::ErrorAnswer(7, 70)));
+    EXPECT_EQ(Instrument::ErrorAnswer(1, 5), "\xff!1;$5;26690\r");
+    EXPECT_EQ(Instrument::DataAnswer(1, "4.0125"), "\xff!1;4.0125;65499\r");
+}
+
+TEST(SimInstrument, IgnoresRequestsForOtherAddresses) {
+    Instrument instrument(2);
+    instrument.receive(Request("1;10;30;3;2;"), 0);
+    EXPECT_FALSE(instrument.hasPendingOutput());
+    EXPECT_TRUE(instrument.requests().empty());
+}
+
+TEST(SimInstrument, ReadsAndWritesEveryMemoryTypeInEveryDataType) {
+    Instrument instrument(1);
+    struct Case {
+        const char* request;
+        int error;
+        const char* data;
+    } cases[] = {
+        {"1;1;1;", 0, "0.0000"},
+        {"1;1;5;", 0, "4.0000"},
+        {"1;10;259;0;1;", 0, "43"},
+        {"1;10;262;0;1;", 0, "6"},
+        {"1;10;270;0;3;", 0, "1000.000000"},
+        {"1;10;30;3;2;", 0, "12345"},
+        {"1;11;30;3;2;65535;", 0, "30"},
+        {"1;10;30;3;2;", 0, "65535"},
+        {"1;11;10;3;3;-0.125000;", 0, "10"},
+        {"1;10;10;3;3;", 0, "-0.125000"},
+        {"1;11;48;2;4;0102030405060708090A0B0C0D0E0F10;", 0, "48"},
+        {"1;10;48;2;4;", 0, "0102030405060708090A0B0C0D0E0F10"},
+        {"1;10;25;2;1;", 0, "6"},
+        {"1;10;0;1;4;", 0, "AA00000000000000000000000000000000000000000000000000000000000000"},
+        {"1;11;200;0;1;200;", 0, "200"},
+        // What the instrument refuses.
+        {"1;10;0;4;1;", 2, ""},
+        {"1;10;0;2;5;", 3, ""},
+        {"1;10;64;2;1;", 5, ""},
+        {"1;10;62;2;3;", 5, ""},
+        {"1;11;16;2;1;256;", 4, ""},
+        {"1;11;16;2;4;ABC;", 4, ""},
+        {"1;11;16;2;3;1.5x;", 4, ""},
+        {"1;11;60;2;4;0102030405060708;", 5, ""},
+        {"1;10;16;2;", 4, ""},
+        {"1;1;2;", 11, ""},
+        {"1;7;", 1, ""},
+    };
+    for (const Case& c : cases) {
+        const auto answer = Ask(instrument, c.request);
+        ASSERT_TRUE(answer) << c.request;
+        EXPECT_EQ(answer->error, c.error) << c.request;
+        EXPECT_EQ(answer->data, c.data) << c.request;
+    }
+}
+
+TEST(SimInstrument, BlockReadsFollowTheClockSettingsAndArchiveRegions) {
+    Instrument instrument(1);
+    struct Case {
+        const char* request;
+        std::size_t bytes;
+    } cases[] = {{"1;10;0;2;4;", 17}, {"1;10;16;2;4;", 32}, {"1;10;48;2;4;", 16},
+                 {"1;10;32736;1;4;", 32}, {"1;10;400;0;4;", 32}, {"1;10;500;0;4;", 12}};
+    for (const Case& c : cases) {
+        const auto answer = Ask(instrument, c.request);
+        ASSERT_TRUE(answer) << c.request;
+        EXPECT_EQ(answer->data.size(), 2 * c.bytes) << c.request;
+    }
+    // Every archive record starts out blank with its checksum.
+    const auto record = instrument.blockAt(1, 64 * 511, 64);
+    EXPECT_EQ(record[0], 0xAA);
+    EXPECT_EQ(record[62] | record[63] << 8, Crc16Block(record.data(), 62));
+}
+
+TEST(SimInstrument, AnswersABadChecksumWithErrorSix) {
+    Instrument instrument(1);
+    instrument.receive(std::string("\xff:1;10;30;3;2;1\r"), 0);
+    const auto answers = Parse(instrument.transmit(0));
+    ASSERT_EQ(answers.size(), 1u);
+    EXPECT_EQ(answers[0].error, 6);
+}
+
+TEST(SimInstrument, TakesFramesSplitAcrossReadsAndAbandonsInterruptedOnes) {
+    Instrument instrument(1);
+    const std::string request = Request("1;10;30;3;2;");
+    instrument.receive(std::string("\xff:1;10;2") + request.substr(0, 5), 0);
+    instrument.receive(request.substr(5), 0);
+    EXPECT_EQ(instrument.requests(), std::vector<std::string>{"1;10;30;3;2;"});
+    EXPECT_EQ(Parse(instrument.transmit(0)).size(), 1u);
+}
+
+TEST(SimInstrument, InjectsFaultsIntoTheNextAnswers) {
+    Instrument instrument(1);
+    const std::string request = Request("1;10;30;3;2;");
+
+    instrument.pushFault(Fault::Error(12));
+    instrument.receive(request, 0);
+    auto answers = Parse(instrument.transmit(0));
+    ASSERT_EQ(answers.size(), 1u);
+    EXPECT_EQ(answers[0].error, 12);
+
+    instrument.pushFault(Fault::Corrupt());
+    instrument.receive(request, 0);
+    const std::string corrupted = instrument.transmit(0);
+    EXPECT_FALSE(corrupted.empty());
+    EXPECT_TRUE(Parse(corrupted).empty()) << Visible(corrupted);
+
+    instrument.pushFault(Fault::Mute());
+    instrument.receive(request, 0);
+    EXPECT_FALSE(instrument.hasPendingOutput());
+
+    const Fault noise = Fault::NoiseFirst(std::string("\x00\xff\x13junk!;", 10));
+    instrument.pushFault(noise);
+    instrument.receive(request, 0);
+    const std::string noisy = instrument.transmit(0);
+    EXPECT_EQ(noisy.substr(0, 10), noise.noise);
+    EXPECT_EQ(Parse(noisy).size(), 1u);
+
+    instrument.pushFault(Fault::SplitInto(3));
+    instrument.receive(request, 0);
+    std::string whole;
+    int deliveries = 0;
+    while (instrument.hasPendingOutput()) whole += instrument.transmit(0), ++deliveries;
+    EXPECT_EQ(deliveries, 3);
+    EXPECT_EQ(Parse(whole).size(), 1u);
+
+    instrument.pushFault(Fault::Delay(1500));
+    instrument.receive(request, 1000);
+    EXPECT_EQ(instrument.transmit(2499), "");
+    EXPECT_EQ(Parse(instrument.transmit(2500)).size(), 1u);
+
+    instrument.receive(request, 3000);
+    EXPECT_EQ(Parse(instrument.transmit(3000)).size(), 1u) << "faults apply once each";
+}
+
+}  // namespace
