@@ -1,0 +1,8 @@
+#include "app/frame_result.h"
+
+#include "platform/components.h"
+
+TFrame_Results::TFrame_Results(QWidget* parent) : QWidget(parent) {
+    setObjectName("Frame_Results1");
+    platform::MarkAsOwner(this);
+}

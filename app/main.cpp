@@ -1,0 +1,43 @@
+// zkvdesk: the workstation's entry.
+#include <QApplication>
+#include <exception>
+
+#include "app/form_grad.h"
+#include "app/form_main.h"
+#include "platform/dialogs.h"
+#include "platform/os_services.h"
+
+namespace {
+
+// A failure raised in an event handler is shown and the loop goes on.
+class WorkstationApplication : public QApplication {
+public:
+    using QApplication::QApplication;
+    bool notify(QObject* receiver, QEvent* event) override {
+        try {
+            return QApplication::notify(receiver, event);
+        } catch (const std::exception& e) {
+            platform::MessageDlg(QString::fromUtf8(e.what()), platform::MsgDlgType::Error, platform::mbOK);
+        } catch (...) {
+            platform::MessageDlg(QString::fromUtf8("Неизвестная ошибка"), platform::MsgDlgType::Error, platform::mbOK);
+        }
+        return false;
+    }
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    WorkstationApplication app(argc, argv);
+    app.setQuitOnLastWindowClosed(false);
+    platform::SetCommandLineArguments(app.arguments().mid(1));
+    try {
+        TFormMain mainWindow;
+        TFormGrad gradWindow;
+        mainWindow.show();
+        app.exec();
+    } catch (const std::exception& e) {
+        platform::MessageDlg(QString::fromUtf8(e.what()), platform::MsgDlgType::Error, platform::mbOK);
+    }
+    return 0;
+}

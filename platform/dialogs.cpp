@@ -1,0 +1,189 @@
+#include "platform/dialogs.h"
+
+#include <QApplication>
+#include <QCoreApplication>
+#include <QFileDialog>
+#include <QInputDialog>
+#include <QMessageBox>
+#include <QPushButton>
+#include <vector>
+
+#include "platform/file_filter.h"
+
+namespace platform {
+namespace {
+
+struct Choice {
+    const char* text;
+    QMessageBox::ButtonRole role;
+    int result;
+};
+
+// Runs a message box over the given buttons. defaultIndex and escapeIndex point into choices;
+// the escape choice also answers when the window is closed without a button.
+int RunMessageBox(QWidget* parent, const QString& caption, const QString& text, QMessageBox::Icon icon,
+                  const std::vector<Choice>& choices, std::size_t defaultIndex, std::size_t escapeIndex) {
+    QMessageBox box(parent);
+    box.setWindowTitle(caption);
+    box.setText(text);
+    box.setIcon(icon);
+    std::vector<QPushButton*> buttons;
+    for (const Choice& choice : choices)
+        buttons.push_back(box.addButton(QString::fromUtf8(choice.text), choice.role));
+    box.setDefaultButton(buttons[defaultIndex]);
+    box.setEscapeButton(buttons[escapeIndex]);
+    box.exec();
+    for (std::size_t i = 0; i < buttons.size(); ++i) {
+        if (box.clickedButton() == buttons[i]) return choices[i].result;
+    }
+    return choices[escapeIndex].result;
+}
+
+QString ApplicationName() { return QCoreApplication::applicationName(); }
+
+// The class library's message dialog sits over the active form.
+QWidget* ActiveForm() { return QApplication::activeWindow(); }
+
+class QtDialogs final : public Dialogs {
+  public:
+    int messageDlg(const QString& text, MsgDlgType type, MsgDlgButtons buttons) override {
+        QString caption;
+        QMessageBox::Icon icon = QMessageBox::NoIcon;
+        switch (type) {
+            case MsgDlgType::Warning:
+                caption = QStringLiteral("Warning");
+                icon = QMessageBox::Warning;
+                break;
+            case MsgDlgType::Error:
+                caption = QStringLiteral("Error");
+                icon = QMessageBox::Critical;
+                break;
+            case MsgDlgType::Information:
+                caption = QStringLiteral("Information");
+                icon = QMessageBox::Information;
+                break;
+            case MsgDlgType::Confirmation:
+                caption = QStringLiteral("Confirm");
+                icon = QMessageBox::Question;
+                break;
+            case MsgDlgType::Custom:
+                caption = ApplicationName();
+                break;
+        }
+        // A dialog without buttons could not be closed on purpose; it gets the OK button.
+        if ((buttons & (mbYes | mbNo | mbOK | mbCancel)) == 0) buttons = mbOK;
+        std::vector<Choice> choices;
+        const auto offer = [&](unsigned button, Choice choice) -> std::optional<std::size_t> {
+            if ((buttons & button) == 0) return std::nullopt;
+            choices.push_back(choice);
+            return choices.size() - 1;
+        };
+        const auto yes = offer(mbYes, {"&Yes", QMessageBox::YesRole, mrYes});
+        const auto no = offer(mbNo, {"&No", QMessageBox::NoRole, mrNo});
+        const auto ok = offer(mbOK, {"OK", QMessageBox::AcceptRole, mrOk});
+        const auto cancel = offer(mbCancel, {"Cancel", QMessageBox::RejectRole, mrCancel});
+        // Enter takes OK, else Yes; Escape takes Cancel, else No, else OK, as the class library's
+        // dialog does.
+        const std::size_t defaultIndex = ok.value_or(yes.value_or(0));
+        const std::size_t escapeIndex = cancel.value_or(no.value_or(ok.value_or(0)));
+        return RunMessageBox(ActiveForm(), caption, text, icon, choices, defaultIndex, escapeIndex);
+    }
+
+    int messageBox(QWidget* owner, const QString& text, const QString& caption, unsigned flags) override {
+        QMessageBox::Icon icon = QMessageBox::NoIcon;
+        switch (flags & 0xF0u) {
+            case MB_ICONERROR:
+                icon = QMessageBox::Critical;
+                break;
+            case MB_ICONQUESTION:
+                icon = QMessageBox::Question;
+                break;
+            case MB_ICONWARNING:
+                icon = QMessageBox::Warning;
+                break;
+            case MB_ICONINFORMATION:
+                icon = QMessageBox::Information;
+                break;
+            default:
+                break;
+        }
+        const Choice okChoice{"OK", QMessageBox::AcceptRole, IDOK};
+        const Choice cancelChoice{"Cancel", QMessageBox::RejectRole, IDCANCEL};
+        const Choice yesChoice{"&Yes", QMessageBox::YesRole, IDYES};
+        const Choice noChoice{"&No", QMessageBox::NoRole, IDNO};
+        switch (flags & 0x0Fu) {
+            case MB_OKCANCEL:
+                return RunMessageBox(owner, caption, text, icon, {okChoice, cancelChoice}, 0, 1);
+            case MB_YESNOCANCEL:
+                return RunMessageBox(owner, caption, text, icon, {yesChoice, noChoice, cancelChoice}, 0, 2);
+            case MB_YESNO:
+                // The system box offers no way out but the two buttons; closing it counts as No.
+                return RunMessageBox(owner, caption, text, icon, {yesChoice, noChoice}, 0, 1);
+            default:
+                return RunMessageBox(owner, caption, text, icon, {okChoice}, 0, 0);
+        }
+    }
+
+    void showMessage(const QString& text) override {
+        RunMessageBox(ActiveForm(), ApplicationName(), text, QMessageBox::NoIcon,
+                      {{"OK", QMessageBox::AcceptRole, mrOk}}, 0, 0);
+    }
+
+    bool inputQuery(const QString& caption, const QString& prompt, QString& value) override {
+        QInputDialog dialog(ActiveForm());
+        dialog.setInputMode(QInputDialog::TextInput);
+        dialog.setWindowTitle(caption);
+        dialog.setLabelText(prompt);
+        dialog.setTextValue(value);
+        dialog.setOkButtonText(QStringLiteral("OK"));
+        dialog.setCancelButtonText(QStringLiteral("Cancel"));
+        if (dialog.exec() != QDialog::Accepted) return false;
+        value = dialog.textValue();
+        return true;
+    }
+
+    std::optional<QString> openFile(const FileDialogSpec& spec) override {
+        return RunFileDialog(spec, QFileDialog::AcceptOpen);
+    }
+    std::optional<QString> saveFile(const FileDialogSpec& spec) override {
+        return RunFileDialog(spec, QFileDialog::AcceptSave);
+    }
+
+  private:
+    static std::optional<QString> RunFileDialog(const FileDialogSpec& spec, QFileDialog::AcceptMode mode) {
+        QFileDialog dialog(ActiveForm(), spec.title);
+        dialog.setAcceptMode(mode);
+        dialog.setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile
+                                                           : QFileDialog::AnyFile);
+        const QString filter = QtNameFilter(spec.filter);
+        if (!filter.isEmpty()) dialog.setNameFilters(filter.split(QStringLiteral(";;")));
+        // Qt's own suffix handling lets the overwrite question see the name that will be written.
+        QString suffix = spec.defaultExt;
+        if (suffix.startsWith(u'.')) suffix.remove(0, 1);
+        dialog.setDefaultSuffix(suffix);
+        if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+        const QStringList chosen = dialog.selectedFiles();
+        if (chosen.isEmpty() || chosen.front().isEmpty()) return std::nullopt;
+        return WithDefaultExtension(chosen.front(), spec.defaultExt);
+    }
+};
+
+Dialogs*& Installed() {
+    static Dialogs* installed = nullptr;
+    return installed;
+}
+
+}  // namespace
+
+Dialogs& CurrentDialogs() {
+    static QtDialogs qtDialogs;
+    return Installed() ? *Installed() : qtDialogs;
+}
+
+Dialogs* SetDialogs(Dialogs* dialogs) {
+    Dialogs* previous = Installed();
+    Installed() = dialogs;
+    return previous;
+}
+
+}  // namespace platform

@@ -1,0 +1,88 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <QStringList>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/form_grad.h"
+#include "app/form_main.h"
+#include "link/answer_parser.h"
+#include "link/exchange_engine.h"
+#include "link/exchange_state.h"
+#include "platform/clock.h"
+#include "platform/com_ports.h"
+#include "platform/memory_line.h"
+#include "platform/os_services.h"
+#include "tests/support/qt_application.h"
+#include "tests/support/scripted_dialogs.h"
+#include "tests/support/temp_folder.h"
+
+// The main window built headless: its executable lives in a folder of the test's own (so the
+// settings file is that folder's zkvdesk.ini), it runs elevated unless a test says otherwise,
+// its dialogs are scripted, its sleeps and quit requests are recorded, and its port is an
+// in-memory line.
+class WindowTest : public ::testing::Test {
+protected:
+    WindowTest() { testing_support::EnsureApplication(); }
+
+    void SetUp() override {
+        platform::SetExecutablePathOverride(QString::fromStdString(folder.file("zkvdesk")));
+        platform::SetElevatedOverride(true);
+        platform::SetCommandLineArguments({});
+        previousOs = platform::SetOsHooks({[this](const QString& path) { openedFolders << path; },
+                                           [this] { ++quitRequests; }});
+        previousClock = platform::SetClockHooks({{}, [this](unsigned ms) { slept.push_back(ms); }, {}});
+        platform::SetComOpener([this](const std::string&) { return line.openHost(); });
+        ProjectFile.clear();
+        BaseCaption.clear();
+        MeasWasRunning = false;
+        OnMeasPage = false;
+        DevAddr = 1;
+        TimeoutTicks = -1;
+        DelayTicks = -1;
+        UiExchange = false;
+        Requester = nullptr;
+        WorkState = WorkIdle;
+        WorkStep = 0;
+        LinkUp = false;
+        RegisterWork(WorkMeasurement, {});
+        RegisterWork(WorkLinkCheck, {});
+    }
+
+    void TearDown() override {
+        grad.reset();
+        window.reset();
+        RegisterWork(WorkMeasurement, {});
+        RegisterWork(WorkLinkCheck, {});
+        platform::SetComOpener({});
+        platform::SetClockHooks(previousClock);
+        platform::SetOsHooks(previousOs);
+        platform::SetElevatedOverride(std::nullopt);
+        platform::SetExecutablePathOverride(std::nullopt);
+        platform::SetCommandLineArguments({});
+    }
+
+    // Builds both windows as the entry does and shows the main one (its first show runs).
+    void start() {
+        window = std::make_unique<TFormMain>();
+        grad = std::make_unique<TFormGrad>();
+        window->show();
+    }
+
+    std::string settingsPath() const { return folder.file("zkvdesk.ini"); }
+
+    testing_support::TempFolder folder;
+    testing_support::ScriptedDialogs dialogs;
+    testing_support::InstalledDialogs installed{dialogs};
+    platform::MemoryLine line;
+    QStringList openedFolders;
+    int quitRequests = 0;
+    std::vector<unsigned> slept;
+    platform::OsHooks previousOs;
+    platform::ClockHooks previousClock;
+    std::unique_ptr<TFormMain> window;
+    std::unique_ptr<TFormGrad> grad;
+};

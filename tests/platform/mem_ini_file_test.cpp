@@ -1,0 +1,276 @@
+#include "platform/mem_ini_file.h"
+
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+
+#include "tests/support/printers.h"
+#include "tests/support/temp_folder.h"
+
+namespace {
+
+using platform::IniFileError;
+using platform::TMemIniFile;
+
+class MemIniFile : public ::testing::Test {
+  protected:
+    QString path(const std::string& name = "project.zkv") const {
+        return QString::fromStdString(folder.file(name));
+    }
+
+    void writeBytes(const std::string& bytes, const std::string& name = "project.zkv") const {
+        std::ofstream(folder.file(name), std::ios::binary) << bytes;
+    }
+    std::string readBytes(const std::string& name = "project.zkv") const {
+        std::ifstream in(folder.file(name), std::ios::binary);
+        return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    }
+    // The file written by a load and UpdateFile with no change in between.
+    std::string rewritten(const std::string& bytes) const {
+        writeBytes(bytes);
+        TMemIniFile(path()).UpdateFile();
+        return readBytes();
+    }
+
+    testing_support::TempFolder folder;
+};
+
+TEST_F(MemIniFile, SectionsAndKeysMatchInAnyCaseAndKeepTheirFirstSpelling) {
+    writeBytes("[Setup]\r\nComPort=3\r\n");
+    TMemIniFile ini(path());
+    EXPECT_EQ(ini.ReadString("SETUP", "comport", "none"), "3");
+    EXPECT_TRUE(ini.ValueExists("setup", "COMPORT"));
+    EXPECT_TRUE(ini.SectionExists("sEtUp"));
+    ini.WriteString("setup", "COMPORT", "4");
+    ini.WriteString("SETUP", "Baud", "9600");
+    EXPECT_EQ(ini.ReadSections(), QStringList{"Setup"});
+    EXPECT_EQ(ini.ReadSection("SETUP"), (QStringList{"ComPort", "Baud"}));
+    ini.UpdateFile();
+    EXPECT_EQ(readBytes(), "[Setup]\r\nComPort=4\r\nBaud=9600\r\n\r\n");
+}
+
+TEST_F(MemIniFile, CyrillicNamesMatchInAnyCaseToo) {
+    TMemIniFile ini(path());
+    ini.WriteString("Проект", "Имя", "Ёлка");
+    EXPECT_EQ(ini.ReadString("ПРОЕКТ", "имя", ""), "Ёлка");
+}
+
+TEST_F(MemIniFile, ValuesAreTheRestOfTheLineAsWritten) {
+    writeBytes("[S]\r\n  Key One  =a=b  \r\nEmpty=\r\nLead= x\r\n");
+    TMemIniFile ini(path());
+    EXPECT_EQ(ini.ReadString("S", "Key One", "?"), "a=b  ");
+    EXPECT_EQ(ini.ReadString("S", "Lead", "?"), " x");
+    EXPECT_EQ(ini.ReadString("S", "Empty", "?"), "");
+    EXPECT_TRUE(ini.ValueExists("S", "Empty"));
+    EXPECT_EQ(ini.ReadString("S", "Missing", "?"), "?");
+    EXPECT_EQ(ini.ReadString("Other", "Key One", "?"), "?");
+}
+
+TEST_F(MemIniFile, ARoundTripKeepsOrderAndLinesItDoesNotUnderstand) {
+    const std::string original =
+        "[Zeta]\r\n"
+        "b=2\r\n"
+        "a=1\r\n"
+        "; a comment=not a key\r\n"
+        "  free text without equals  \r\n"
+        "=no key\r\n"
+        "[Alpha]\r\n"
+        "x=10  \r\n"
+        "\r\n";
+    const std::string expected =
+        "[Zeta]\r\n"
+        "b=2\r\n"
+        "a=1\r\n"
+        "; a comment=not a key\r\n"
+        "  free text without equals  \r\n"
+        "=no key\r\n"
+        "\r\n"
+        "[Alpha]\r\n"
+        "x=10  \r\n"
+        "\r\n";
+    EXPECT_EQ(testing_support::Visible(rewritten(original)), testing_support::Visible(expected));
+    TMemIniFile ini(path());
+    EXPECT_EQ(ini.ReadSections(), (QStringList{"Zeta", "Alpha"}));
+    EXPECT_EQ(ini.ReadSection("Zeta"), (QStringList{"b", "a"}));
+}
+
+TEST_F(MemIniFile, ReadsLineFeedEndsAndWritesCrLf) {
+    EXPECT_EQ(rewritten("[A]\nk=v\n[B]\nm=n"), "[A]\r\nk=v\r\n\r\n[B]\r\nm=n\r\n\r\n");
+}
+
+TEST_F(MemIniFile, ASectionSeenTwiceIsOneSection) {
+    writeBytes("[A]\r\nx=1\r\n[B]\r\ny=2\r\n[a]\r\nz=3\r\nx=ignored\r\n");
+    TMemIniFile ini(path());
+    EXPECT_EQ(ini.ReadSections(), (QStringList{"A", "B"}));
+    EXPECT_EQ(ini.ReadSection("A"), (QStringList{"x", "z"}));
+    EXPECT_EQ(ini.ReadString("A", "z", ""), "3");
+    EXPECT_EQ(ini.ReadString("A", "x", ""), "1");
+}
+
+TEST_F(MemIniFile, RewritingAfterAChangeLosesNothingElse) {
+    writeBytes("[Window]\r\nLeft=10\r\nTop=20\r\n[Unknown]\r\nKeep=me\r\nnote line\r\n[Setup]\r\nPort=1\r\n");
+    {
+        TMemIniFile ini(path());
+        ini.WriteInteger("Setup", "Port", 5);
+        ini.WriteString("New", "Key", "value");
+        ini.UpdateFile();
+    }
+    TMemIniFile ini(path());
+    EXPECT_EQ(ini.ReadSections(), (QStringList{"Window", "Unknown", "Setup", "New"}));
+    EXPECT_EQ(ini.ReadSection("Window"), (QStringList{"Left", "Top"}));
+    EXPECT_EQ(ini.ReadString("Window", "Top", ""), "20");
+    EXPECT_EQ(ini.ReadString("Unknown", "Keep", ""), "me");
+    EXPECT_NE(readBytes().find("note line\r\n"), std::string::npos);
+    EXPECT_EQ(ini.ReadInteger("Setup", "Port", 0), 5);
+    EXPECT_EQ(ini.ReadString("New", "Key", ""), "value");
+}
+
+TEST_F(MemIniFile, TextIsCodePage1251OnDisk) {
+    {
+        TMemIniFile ini(path());
+        ini.WriteString("Проект", "Заголовок", "Ёмкость № 2, ёж");
+        ini.UpdateFile();
+    }
+    EXPECT_EQ(testing_support::Visible(readBytes()),
+              testing_support::Visible(
+                  "[\xCF\xF0\xEE\xE5\xEA\xF2]\r\n"
+                  "\xC7\xE0\xE3\xEE\xEB\xEE\xE2\xEE\xEA=\xA8\xEC\xEA\xEE\xF1\xF2\xFC \xB9 2, \xB8\xE6\r\n"
+                  "\r\n"));
+    EXPECT_EQ(TMemIniFile(path()).ReadString("проект", "заголовок", ""), "Ёмкость № 2, ёж");
+}
+
+TEST_F(MemIniFile, IntegersAreReadLeniently) {
+    constexpr int kDefault = -999;
+    const struct {
+        const char* text;
+        int value;
+    } cases[] = {
+        {"42", 42},
+        {"-17", -17},
+        {"+8", 8},
+        {"  12 \t", 12},
+        {"007", 7},
+        {"-0", 0},
+        {"2147483647", 2147483647},
+        {"-2147483648", -2147483647 - 1},
+        {"2147483648", kDefault},
+        {"-2147483649", kDefault},
+        {"99999999999999999999", kDefault},
+        {"", kDefault},
+        {"   ", kDefault},
+        {"+", kDefault},
+        {"-", kDefault},
+        {"12a", kDefault},
+        {"1 2", kDefault},
+        {"1.5", kDefault},
+        {"0x10", kDefault},
+        {"$10", kDefault},
+        {"--1", kDefault},
+        {"- 1", kDefault},
+        {"١٢", kDefault},
+    };
+    TMemIniFile ini(path());
+    for (const auto& c : cases) {
+        ini.WriteString("N", "v", QString::fromUtf8(c.text));
+        EXPECT_EQ(ini.ReadInteger("N", "v", kDefault), c.value) << '"' << c.text << '"';
+    }
+    EXPECT_EQ(ini.ReadInteger("N", "missing", 33), 33);
+    ini.WriteInteger("N", "v", -2147483647 - 1);
+    EXPECT_EQ(ini.ReadString("N", "v", ""), "-2147483648");
+}
+
+TEST_F(MemIniFile, DatesAndTimesUseTheRussianWindowsTexts) {
+    TMemIniFile ini(path());
+    ini.WriteDate("D", "d", QDate(2024, 3, 5));
+    ini.WriteDate("D", "early", QDate(987, 12, 31));
+    ini.WriteTime("D", "t", QTime(9, 5, 7, 600));
+    ini.WriteTime("D", "late", QTime(23, 59, 0));
+    EXPECT_EQ(ini.ReadString("D", "d", ""), "05.03.2024");
+    EXPECT_EQ(ini.ReadString("D", "early", ""), "31.12.0987");
+    EXPECT_EQ(ini.ReadString("D", "t", ""), "9:05:07");
+    EXPECT_EQ(ini.ReadString("D", "late", ""), "23:59:00");
+    EXPECT_EQ(ini.ReadDate("D", "early", {}), QDate(987, 12, 31));
+    EXPECT_EQ(ini.ReadTime("D", "t", {}), QTime(9, 5, 7));
+}
+
+TEST_F(MemIniFile, DatesAreReadInTheirShortAndFullFormsElseDefault) {
+    const QDate fallback(2000, 1, 1);
+    const struct {
+        const char* text;
+        QDate date;
+    } cases[] = {
+        {"05.03.2024", QDate(2024, 3, 5)},
+        {"5.3.2024", QDate(2024, 3, 5)},
+        {" 29.02.2024 ", QDate(2024, 2, 29)},
+        {"29.02.2023", fallback},
+        {"32.01.2024", fallback},
+        {"01.13.2024", fallback},
+        {"00.01.2024", fallback},
+        {"05.03.24", fallback},
+        {"05/03/2024", fallback},
+        {"2024-03-05", fallback},
+        {"05.03.2024.", fallback},
+        {"5..2024", fallback},
+        {"", fallback},
+        {"a5.03.2024", fallback},
+        {"005.03.2024", fallback},
+    };
+    TMemIniFile ini(path());
+    for (const auto& c : cases) {
+        ini.WriteString("D", "d", c.text);
+        EXPECT_EQ(ini.ReadDate("D", "d", fallback), c.date) << '"' << c.text << '"';
+    }
+    EXPECT_EQ(ini.ReadDate("D", "missing", fallback), fallback);
+}
+
+TEST_F(MemIniFile, TimesAreReadWithOrWithoutSecondsElseDefault) {
+    const QTime fallback(1, 2, 3);
+    const struct {
+        const char* text;
+        QTime time;
+    } cases[] = {
+        {"9:05:07", QTime(9, 5, 7)}, {"09:05:07", QTime(9, 5, 7)}, {"23:59:59", QTime(23, 59, 59)},
+        {"0:00:00", QTime(0, 0, 0)}, {"9:05", QTime(9, 5, 0)},     {" 14:30 ", QTime(14, 30, 0)},
+        {"24:00:00", fallback},      {"9:60:00", fallback},        {"9:05:60", fallback},
+        {"9:5:07", fallback},        {"9:05:7", fallback},         {"9", fallback},
+        {"9:05:07:00", fallback},    {"9.05.07", fallback},        {"", fallback},
+        {"009:05", fallback},        {"-1:05", fallback},
+    };
+    TMemIniFile ini(path());
+    for (const auto& c : cases) {
+        ini.WriteString("T", "t", c.text);
+        EXPECT_EQ(ini.ReadTime("T", "t", fallback), c.time) << '"' << c.text << '"';
+    }
+}
+
+TEST_F(MemIniFile, AMissingFileIsEmptyAndUpdateFileMakesIt) {
+    TMemIniFile ini(path("new.ini"));
+    EXPECT_TRUE(ini.ReadSections().isEmpty());
+    EXPECT_FALSE(QFile::exists(path("new.ini")));
+    ini.WriteString("S", "k", "v");
+    ini.UpdateFile();
+    EXPECT_EQ(readBytes("new.ini"), "[S]\r\nk=v\r\n\r\n");
+}
+
+TEST_F(MemIniFile, AFileThatExistsButCannotBeReadThrows) {
+    // A folder in the file's place: unreadable as a file even to the superuser.
+    std::filesystem::create_directory(folder.file("folder.ini"));
+    EXPECT_THROW(TMemIniFile(path("folder.ini")), IniFileError);
+}
+
+TEST_F(MemIniFile, UpdateFileThrowsWhereItCannotWrite) {
+    TMemIniFile inMissingFolder(path("no such folder/project.zkv"));
+    inMissingFolder.WriteString("S", "k", "v");
+    EXPECT_THROW(inMissingFolder.UpdateFile(), IniFileError);
+
+    TMemIniFile blocked(path("blocked.ini"));
+    blocked.WriteString("S", "k", "v");
+    std::filesystem::create_directory(folder.file("blocked.ini"));
+    EXPECT_THROW(blocked.UpdateFile(), IniFileError);
+}
+
+}  // namespace
