@@ -21,3 +21,5 @@ TFrameZKV_Settings::TFrameZKV_Settings(QWidget* parent) : QWidget(parent) {
 }
 
 void TFrameZKV_Settings::DefaultConfClick(QObject*) {}
+
+void TFrameZKV_Settings::RxSetings(const char*) { FRxStage = 0; }

@@ -1,6 +1,7 @@
 #include "app/frame_tune.h"
 
 #include <QHBoxLayout>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -15,9 +16,12 @@ TFrameTune::TFrameTune(QWidget* parent) : QWidget(parent) {
     BitBtn_Undo = new QPushButton(this);
     BitBtn_Undo->setObjectName("BitBtn_Undo");
     BitBtn_Undo->setEnabled(false);
+    edZavNoZKV = new QLineEdit(this);
+    edZavNoZKV->setObjectName("edZavNoZKV");
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(BitBtn_Apply);
     buttons->addWidget(BitBtn_Undo);
+    buttons->addWidget(edZavNoZKV);
     buttons->addStretch();
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(buttons);

@@ -3,6 +3,7 @@
 #include <QWidget>
 #include <cstdint>
 
+class QLineEdit;
 class QObject;
 class QPushButton;
 
@@ -17,5 +18,6 @@ public:
 
     QPushButton* BitBtn_Apply;
     QPushButton* BitBtn_Undo;
+    QLineEdit* edZavNoZKV;  // the instrument's factory number, as the link check reads it
     std::uint8_t* SetupRecord = nullptr;
 };
