@@ -13,6 +13,11 @@ ClockHooks& Hooks() {
     return hooks;
 }
 
+WallClock& Wall() {
+    static WallClock clock;
+    return clock;
+}
+
 }  // namespace
 
 std::uint32_t TickCountMs() {
@@ -34,6 +39,17 @@ void DebugLine(std::string_view text) {
 ClockHooks SetClockHooks(ClockHooks hooks) {
     ClockHooks previous = Hooks();
     Hooks() = std::move(hooks);
+    return previous;
+}
+
+std::chrono::system_clock::time_point WallClockNow() {
+    if (Wall()) return Wall()();
+    return std::chrono::system_clock::now();
+}
+
+WallClock SetWallClock(WallClock clock) {
+    WallClock previous = Wall();
+    Wall() = std::move(clock);
     return previous;
 }
 

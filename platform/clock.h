@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -21,5 +22,11 @@ struct ClockHooks {
 };
 // Replaces the hooks given (empty members keep the real behaviour); returns the previous ones.
 ClockHooks SetClockHooks(ClockHooks hooks);
+
+// The wall clock that the local and the universal date and time are read from, replaceable by
+// tests like the hooks above. Set returns the previous replacement (empty: the system's clock).
+using WallClock = std::function<std::chrono::system_clock::time_point()>;
+std::chrono::system_clock::time_point WallClockNow();
+WallClock SetWallClock(WallClock clock);
 
 }  // namespace platform

@@ -48,4 +48,21 @@ std::optional<double> ScanDecimal(std::string_view text, std::size_t* consumed) 
     return negative ? -value : value;
 }
 
+std::optional<int> ScanInteger(std::string_view text) {
+    std::size_t pos = 0;
+    while (pos < text.size() && IsBlank(text[pos])) ++pos;
+    bool negative = false;
+    if (pos < text.size() && (text[pos] == '+' || text[pos] == '-')) negative = text[pos++] == '-';
+    const std::size_t start = pos;
+    long long value = 0;
+    while (pos < text.size() && IsDigit(text[pos])) {
+        value = value * 10 + (text[pos++] - '0');
+        if (value > 2147483648LL) return std::nullopt;
+    }
+    if (pos == start) return std::nullopt;
+    if (negative) value = -value;
+    if (value > 2147483647LL || value < -2147483648LL) return std::nullopt;
+    return static_cast<int>(value);
+}
+
 }  // namespace platform

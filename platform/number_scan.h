@@ -13,4 +13,8 @@ namespace platform {
 // When consumed is given it receives the number of characters read (blanks included).
 std::optional<double> ScanDecimal(std::string_view text, std::size_t* consumed = nullptr);
 
+// Reads like scanf's "%d": leading blanks, an optional sign, then the digits that follow; the rest
+// is ignored. Nothing without digits, or for a value outside int.
+std::optional<int> ScanInteger(std::string_view text);
+
 }  // namespace platform

@@ -75,3 +75,17 @@ TEST(FormatFixed, MatchesPrintfFixedNotation) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(ScanInteger, ReadsTheLeadingIntegerLikePercentD) {
+    const struct {
+        const char* text;
+        std::optional<int> value;
+    } cases[] = {{"43", 43},      {" -7x", -7},   {"6.0000", 6},  {"+12", 12},         {"", std::nullopt},
+                 {"x1", std::nullopt}, {"-", std::nullopt}, {"2147483647", 2147483647}, {"2147483648", std::nullopt},
+                 {"-2147483648", -2147483647 - 1}, {"99999999999999999999", std::nullopt}};
+    for (const auto& c : cases) EXPECT_EQ(platform::ScanInteger(c.text), c.value) << c.text;
+}
+
+}  // namespace
