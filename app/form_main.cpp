@@ -7,8 +7,8 @@
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
-#include <QLocale>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
@@ -17,7 +17,6 @@
 #include <QTabWidget>
 #include <QTimer>
 #include <QVBoxLayout>
-#include <clocale>
 #include <cstring>
 
 #include "app/current_row.h"
@@ -29,6 +28,7 @@
 #include "app/frame_tune.h"
 #include "app/project_store.h"
 #include "app/setup_record.h"
+#include "app/value_text.h"
 #include "link/exchange_engine.h"
 #include "link/exchange_state.h"
 #include "link/find_device_frame.h"
@@ -114,6 +114,14 @@ TFormMain::TFormMain(QWidget* parent)
     BuildMenu();
     BuildStatusBar();
     BuildPages();
+    // The link check hands what it reads to the settings and set-up pages.
+    FrameFindDevice->Hooks = {
+        .setSettingsStage = [this](int stage) { FrameZKV_Settings1->FRxStage = stage; },
+        .settingsStage = [this] { return FrameZKV_Settings1->FRxStage; },
+        .rxSettings = [this](const char* answer) { FrameZKV_Settings1->RxSetings(answer); },
+        .setFactoryNumber = [this](const QString& text) { FrameTune1->edZavNoZKV->setText(text); },
+        .showWorkName = [this](int index) { ShowWorkName(index); },
+    };
 
     TimerRx = new QTimer(this);
     TimerRx->setObjectName("TimerRx");
@@ -257,7 +265,7 @@ QString TFormMain::StatusPanelText(int panel) const {
 }
 
 void TFormMain::AttachChannelSetup(TFrameTune* frame, std::uint8_t* setupRecord) {
-    frame->SetupRecord = setupRecord;
+    frame->SetupPtr = setupRecord;
     frame->BitBtn_ApplyClick(nullptr);
 }
 
@@ -300,8 +308,7 @@ void TFormMain::ReadProjectPath() {
 
 void TFormMain::FormShow() {
     RegisterPageRoutes();
-    std::setlocale(LC_NUMERIC, "C");
-    QLocale::setDefault(QLocale::c());
+    UseDotDecimalSeparator();
     // A project that cannot be read must not keep the window from building its blocks.
     try {
         ReadProjectPath();
@@ -397,7 +404,7 @@ void TFormMain::ShutDownLink() {
 }
 
 void TFormMain::FreeBlocks() {
-    FrameTune1->SetupRecord = nullptr;
+    FrameTune1->SetupPtr = nullptr;
     Frame_Results1->SetupRecord = nullptr;
     FrameMeas1->SetRecords(nullptr, nullptr);
     SetupRecord = nullptr;

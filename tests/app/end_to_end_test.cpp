@@ -6,39 +6,11 @@
 #include "link/protocol.h"
 #include "sim/hosts.h"
 #include "sim/instrument.h"
-#include "tests/app/window_fixture.h"
+#include "tests/app/simulator_window_fixture.h"
 
 namespace {
 
 QString U(const char* text) { return QString::fromUtf8(text); }
-
-// The window, built headless, on a real pseudo-terminal published as COM1 with the simulated
-// instrument behind it. The test moves the line and the timers itself.
-class WindowOnSimulator : public WindowTest {
-protected:
-    void SetUp() override {
-        WindowTest::SetUp();
-        platform::SetComOpener({});
-        ASSERT_TRUE(host.publish(ports.path(), 1));
-        start();
-    }
-    void TearDown() override {
-        window.reset();
-        WindowTest::TearDown();
-    }
-    // Pump ticks until the condition holds, with the instrument answering in between.
-    bool pumpUntil(const std::function<bool()>& done) {
-        return testing_support::WaitUntil([&] {
-            host.service(0);
-            window->TimerRxTimer();
-            return done();
-        });
-    }
-
-    testing_support::PortsFolderScope ports;
-    sim::Instrument instrument{1};
-    sim::PtyHost host{instrument};
-};
 
 TEST_F(WindowOnSimulator, AOneShotAnswerLandsInTheRequestingEdit) {
     QLineEdit edit;

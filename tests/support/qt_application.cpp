@@ -11,7 +11,9 @@ void EnsureApplication() {
     static int argc = 1;
     static char name[] = "zkvtest";
     static char* argv[] = {name, nullptr};
-    static QApplication app(argc, argv);
+    // Never destroyed: Qt's own statics may be gone by the time exit handlers would run it.
+    static QApplication* app = new QApplication(argc, argv);
+    (void)app;
 }
 
 }  // namespace testing_support
