@@ -16,6 +16,7 @@
 #include "platform/com_ports.h"
 #include "platform/memory_line.h"
 #include "platform/os_services.h"
+#include "tests/support/link_state.h"
 #include "tests/support/qt_application.h"
 #include "tests/support/scripted_dialogs.h"
 #include "tests/support/temp_folder.h"
@@ -40,23 +41,13 @@ protected:
         BaseCaption.clear();
         MeasWasRunning = false;
         OnMeasPage = false;
-        DevAddr = 1;
-        TimeoutTicks = -1;
-        DelayTicks = -1;
-        UiExchange = false;
-        Requester = nullptr;
-        WorkState = WorkIdle;
-        WorkStep = 0;
-        LinkUp = false;
-        RegisterWork(WorkMeasurement, {});
-        RegisterWork(WorkLinkCheck, {});
+        testing_support::ResetExchangeState();
     }
 
     void TearDown() override {
         grad.reset();
         window.reset();
-        RegisterWork(WorkMeasurement, {});
-        RegisterWork(WorkLinkCheck, {});
+        testing_support::ResetExchangeState();
         platform::SetComOpener({});
         platform::SetClockHooks(previousClock);
         platform::SetOsHooks(previousOs);

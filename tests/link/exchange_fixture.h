@@ -9,6 +9,7 @@
 #include "link/exchange_state.h"
 #include "platform/clock.h"
 #include "tests/link/memory_port_fixture.h"
+#include "tests/support/link_state.h"
 #include "tests/support/scripted_dialogs.h"
 
 // The exchange engine over an in-memory port, with its dialogs recorded, its status bar
@@ -17,32 +18,22 @@ class ExchangeTest : public MemoryPortTest {
 protected:
     void SetUp() override {
         MemoryPortTest::SetUp();
-        DelayTicks = -1;
-        UiExchange = false;
-        Requester = nullptr;
-        WorkState = WorkIdle;
-        LinkUp = false;
+        testing_support::ResetExchangeState();
         AnswerParser = TAnswerParser{};
         AnswerParser.Data = answerBuffer;
         ResetAnswerParser(AnswerParser);
-        ClearAnswerRoutes();
-        RegisterWork(WorkMeasurement, {});
-        RegisterWork(WorkLinkCheck, {});
         SetExchangeStatus({[this](bool up) { linkState = up; }, [this](int n) { workName = n; },
                            [this] { ++panel1Cleared; }});
         previousClock = platform::SetClockHooks({{}, [this](unsigned ms) { slept.push_back(ms); }, {}});
     }
     void TearDown() override {
         platform::SetClockHooks(previousClock);
-        SetExchangeStatus({});
-        ClearAnswerRoutes();
-        RegisterWork(WorkMeasurement, {});
-        RegisterWork(WorkLinkCheck, {});
+        testing_support::ResetExchangeState();
         AnswerParser.Data = nullptr;
         MemoryPortTest::TearDown();
     }
 
-    // Runs countdown ticks; returns how many ran before the condition held (or count).
+    // Runs that many ticks of the 100 ms countdown.
     void countdown(int ticks) {
         for (int i = 0; i < ticks; ++i) TimerRSTimeoutTimer();
     }

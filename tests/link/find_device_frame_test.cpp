@@ -23,6 +23,7 @@
 #include "platform/serial_line.h"
 #include "sim/hosts.h"
 #include "sim/instrument.h"
+#include "tests/support/link_state.h"
 #include "tests/support/printers.h"
 #include "tests/support/qt_application.h"
 #include "tests/support/scripted_dialogs.h"
@@ -84,16 +85,7 @@ protected:
         AnswerParser = TAnswerParser{};
         AnswerParser.Data = answerBuffer;
         ResetAnswerParser(AnswerParser);
-        ClearAnswerRoutes();
-        SetExchangeStatus({});
-        DevAddr = 1;
-        TimeoutTicks = -1;
-        DelayTicks = -1;
-        UiExchange = false;
-        Requester = nullptr;
-        WorkState = WorkIdle;
-        WorkStep = 0;
-        LinkUp = false;
+        testing_support::ResetExchangeState();
         previousClock = platform::SetClockHooks({{},
                                                  [this](unsigned ms) {
                                                      if (ms == kScanWaitMs) AnswerBroadcast();
