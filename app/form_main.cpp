@@ -191,8 +191,14 @@ void TFormMain::BuildStatusBar() {
     for (int i = 0; i < 3; ++i) {
         statusPanels_[i] = new QLabel(StatusBar1);
         statusPanels_[i]->setObjectName(QString("StatusPanel%1").arg(i));
-        statusPanels_[i]->setFixedWidth(widths[i]);
-        StatusBar1->addWidget(statusPanels_[i]);
+        // The last panel reaches to the window's edge, as a status bar's last part does.
+        if (i < 2) {
+            statusPanels_[i]->setFixedWidth(widths[i]);
+            StatusBar1->addWidget(statusPanels_[i]);
+        } else {
+            statusPanels_[i]->setMinimumWidth(widths[i]);
+            StatusBar1->addWidget(statusPanels_[i], 1);
+        }
     }
 }
 

@@ -25,15 +25,17 @@ void Usage() {
                  platform::kDefaultPortsFolder);
 }
 
-// A slowly breathing pressure, with 4-20 mA currents of four 0..1000 kPa transducers
-// that err a little each, so that a measurement has something to show.
+// A verification as the pressure source runs it: the pressure steps through 0, 25, 50, 75 and
+// 100 % of a 0..1000 kPa range, held half a minute at each point with a little noise, and four
+// 4-20 mA transducers of that range answer with small errors of their own.
 void Animate(sim::Instrument& instrument, std::uint32_t nowMs) {
+    const double levels[] = {0.0, 250.0, 500.0, 750.0, 1000.0, 750.0, 500.0, 250.0};
     const double t = nowMs / 1000.0;
-    const double pressure = 500.0 + 400.0 * std::sin(t / 20.0);
+    const double pressure = levels[static_cast<std::uint32_t>(t / 30.0) % 8] + 0.05 * std::sin(t * 3.1);
     instrument.setSource(1, pressure);
-    const double offsets[4] = {0.0, 0.002, -0.004, 0.03};
+    const double offsets[4] = {0.0, 0.002, -0.004, 0.008};
     for (int ch = 0; ch < 4; ++ch) {
-        instrument.setSource(5 + ch, 4.0 + 16.0 * pressure / 1000.0 * (1.0 + offsets[ch]));
+        instrument.setSource(5 + ch, 4.0 + 16.0 * (pressure + offsets[ch] * 1000.0) / 1000.0);
     }
 }
 
