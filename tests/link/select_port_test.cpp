@@ -63,4 +63,20 @@ TEST_F(SelectPortTest, OpensPortsAboveNine) {
     EXPECT_EQ(port.Name, "COM12") << "the open names it plainly again";
 }
 
+TEST_F(SelectPortTest, ReopenPortGivesTheLineAFreshOpen) {
+    port.PortNumber = 5;
+    EXPECT_EQ(ReopenPort(port), 0);
+    ASSERT_TRUE(port.IsOpen());
+    EXPECT_FALSE(PortExists(5)) << "held by the workstation";
+    EXPECT_EQ(ReopenPort(port), 0);
+    EXPECT_TRUE(port.IsOpen());
+    EXPECT_EQ(slept, (std::vector<unsigned>{1, 200}));
+
+    auto holder = platform::OpenSerialLine(hostB.devicePath(), {});
+    port.Close();
+    port.PortNumber = 6;
+    EXPECT_EQ(ReopenPort(port), 0) << "a port that will not open is no failure of the reopen";
+    EXPECT_FALSE(port.IsOpen());
+}
+
 }  // namespace

@@ -138,6 +138,21 @@ TEST_F(PublishedPort, ARequestThroughThePortObjectIsAnsweredAndParsed) {
     EXPECT_EQ(std::string(parser.Data), "4711");
 }
 
+TEST_F(PublishedPort, AReadTakesNoMoreThanItsBufferLessTwo) {
+    ASSERT_NE(SendRequest(port, 1, CmdRead, 16, 2, 4), 0);
+    // 32 bytes of settings as hexadecimal text, framed: at least 69 bytes.
+    ASSERT_TRUE(WaitUntil([&] {
+        host.service(0);
+        return port.Handle->available() >= 69;
+    }));
+    const int answer = port.Handle->available();
+    char buffer[20];
+    std::memset(buffer, 'x', sizeof buffer);
+    EXPECT_EQ(port.Read(buffer, sizeof buffer), 18);
+    EXPECT_EQ(buffer[18], 0);
+    EXPECT_EQ(port.Handle->available(), answer - 18) << "the rest waits for the next read";
+}
+
 TEST_F(PublishedPort, IsHeldExclusivelyWhileOpen) {
     EXPECT_TRUE(PortExists(4));
     port.Open();
