@@ -99,6 +99,7 @@ private:
     void ReportUnknownUnits();
     QString ChannelUnits(int channel) const;
     float ChannelFactor(int channel) const;
+    float InChannelUnits(int channel, float kpa) const;
     bool RowTicked(int channel) const;
     void SetCell(int channel, int column, const QString& text);
     QCheckBox* GraphBox(int channel) const;

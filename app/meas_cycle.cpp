@@ -64,6 +64,12 @@ QString TFrameMeas::ChannelUnits(int channel) const {
     return SetupRecord ? ChannelText(SetupRecord, channel, channel::UnitsText) : QString();
 }
 
+// A kPa value in the channel's units; an unknown unit was reported when the run started.
+float TFrameMeas::InChannelUnits(int channel, float kpa) const {
+    const float factor = FindUnitFactor(ChannelUnits(channel)).value_or(1.0f);
+    return static_cast<float>(static_cast<double>(kpa) / static_cast<double>(factor));
+}
+
 float TFrameMeas::ChannelFactor(int channel) const {
     return SetupRecord ? ChannelFloat(SetupRecord, channel, channel::UnitsFactor) : 1.0f;
 }
@@ -284,8 +290,7 @@ int TFrameMeas::CurrentToPressure(int channel, const QString& text, std::uint8_t
         p = static_cast<double>(pLower) + (x - static_cast<double>(iLow)) / static_cast<double>(dI) * static_cast<double>(dP);
     }
     const auto pressure = static_cast<float>(p);
-    const float factor = FindUnitFactor(ChannelUnits(channel)).value_or(1.0f);
-    const auto reference = static_cast<float>(static_cast<double>(referenceKPa) / static_cast<double>(factor));
+    const float reference = InChannelUnits(channel, referenceKPa);
     const auto error = static_cast<float>((static_cast<double>(pressure) - static_cast<double>(reference)) /
                                           (static_cast<double>(pUpper) - static_cast<double>(pLower)) * 100.0);
     ShowValue(channel, KindPressure, pressure);
@@ -334,9 +339,7 @@ int TFrameMeas::ShowValue(int channel, int kind, float value) {
     } else if (kind == KindError) {
         SetCell(channel, 8, FloatText4(value));
     } else {
-        const float factor = FindUnitFactor(units).value_or(1.0f);
-        const float referenceKPa = ReadFloat32(CurrentRow, MeasBlockOffset(0) + block::Pressure);
-        const auto reference = static_cast<float>(static_cast<double>(referenceKPa) / static_cast<double>(factor));
+        const float reference = InChannelUnits(channel, ReadFloat32(CurrentRow, MeasBlockOffset(0) + block::Pressure));
         SetCell(channel, 6, FloatText4(value) + " " + units);
         SetCell(channel, 7, FloatText4(reference) + " " + units);
     }

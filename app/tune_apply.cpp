@@ -33,17 +33,8 @@ void ShowError(const QString& text, const QString& caption) {
     platform::MessageBox(nullptr, text, caption, platform::MB_ICONERROR | platform::MB_OK);
 }
 
-// The control and all its parents up to its window are shown and enabled.
-bool CanFocus(const QWidget* widget) {
-    for (const QWidget* w = widget; w; w = w->parentWidget()) {
-        if (w->isHidden() || !w->isEnabled()) return false;
-        if (w->isWindow()) return true;
-    }
-    return true;
-}
-
 void FocusIfPossible(QWidget* widget) {
-    if (CanFocus(widget)) widget->setFocus();
+    if (CanTakeFocus(widget)) widget->setFocus();
 }
 
 int ItemIndexIgnoringCase(const QComboBox* combo, const QString& text) {
@@ -92,7 +83,7 @@ QString TFrameTune::FindMethodDocument(const QString& name) const {
 }
 
 bool TFrameTune::CanShowMessages() const {
-    return FormMain && FormMain->Pages->currentWidget() == FormMain->Measurement && CanFocus(this);
+    return FormMain && FormMain->Pages->currentWidget() == FormMain->Measurement && CanTakeFocus(this);
 }
 
 int TFrameTune::TuneFromForm(std::uint8_t* record) {

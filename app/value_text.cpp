@@ -36,6 +36,8 @@ QString ControlText(const QWidget* control) {
     return text.isValid() ? text.toString() : control->property("text").toString();
 }
 
+}  // namespace
+
 // The class library's rule: the control sits on a form, and it and every parent up to that form
 // are visible and enabled; the form itself may be hidden or disabled.
 bool CanTakeFocus(const QWidget* widget) {
@@ -43,8 +45,6 @@ bool CanTakeFocus(const QWidget* widget) {
     if (form == widget) return false;
     return widget->isVisibleTo(form) && widget->isEnabledTo(form);
 }
-
-}  // namespace
 
 void UseDotDecimalSeparator() {
     std::setlocale(LC_NUMERIC, "C");

@@ -44,6 +44,9 @@ bool IsFloatText(const QString& text);
 // The control's text begins with a number; no control counts as a number.
 bool IsFloatText(const QWidget* control);
 
+// The control sits on a form, and it and every parent up to that form are shown and enabled (the
+// form itself may be hidden).
+bool CanTakeFocus(const QWidget* widget);
 // An edit box that cannot take the focus, or none, is not checked.
 bool CheckControlValue(const QLineEdit* edit);
 bool CheckControlValues(std::initializer_list<const QLineEdit*> edits);

@@ -21,6 +21,7 @@
 #include "link/protocol.h"
 #include "platform/components.h"
 #include "platform/dialogs.h"
+#include "platform/number_scan.h"
 
 namespace {
 
@@ -35,31 +36,12 @@ constexpr int kStepFailed = 22;
 
 TFrameFindDevice* workOwner = nullptr;  // the page whose LinkCheckStep the dispatcher runs
 
-// scanf's "%d": leading blanks, an optional sign, digits; nothing when the value leaves int.
-std::optional<int> ScanInt(std::string_view text) {
-    std::size_t at = 0;
-    while (at < text.size() && (text[at] == ' ' || (text[at] >= '\t' && text[at] <= '\r'))) ++at;
-    bool negative = false;
-    if (at < text.size() && (text[at] == '+' || text[at] == '-')) negative = text[at++] == '-';
-    const std::size_t digits = at;
-    long long value = 0;
-    for (; at < text.size() && text[at] >= '0' && text[at] <= '9'; ++at) {
-        value = value * 10 + (text[at] - '0');
-        if (value > static_cast<long long>(std::numeric_limits<int>::max()) + 1) return std::nullopt;
-    }
-    if (at == digits) return std::nullopt;
-    if (negative) value = -value;
-    if (value > std::numeric_limits<int>::max() || value < std::numeric_limits<int>::min())
-        return std::nullopt;
-    return static_cast<int>(value);
-}
-
 // "COM%d".
 std::optional<int> ScanComNumber(const QString& text) {
     const std::string bytes = text.toStdString();
     const std::string_view view(bytes);
     if (!view.starts_with("COM")) return std::nullopt;
-    return ScanInt(view.substr(3));
+    return platform::ScanInteger(view.substr(3));
 }
 
 int Send(std::uint8_t command, int f1, int f2, int f3, int f4 = -1) {
@@ -214,7 +196,7 @@ void TFrameFindDevice::CheckLinkClick(QObject*) {
     if (selected.isEmpty()) return;
     const std::optional<int> port = ScanComNumber(selected.first()->text(1));
     if (!port) return;
-    const std::optional<int> address = ScanInt(selected.first()->text(2).toStdString());
+    const std::optional<int> address = platform::ScanInteger(selected.first()->text(2).toStdString());
     if (!address) return;
     // The address is taken only together with its port.
     if (MainPort == nullptr || SelectPort(*MainPort, *port) == 0) return;
