@@ -5,9 +5,9 @@ set -euo pipefail
 
 packages=(
   build-essential cmake ninja-build pkg-config
-  qt6-base-dev qt6-charts-dev libgl-dev
+  qt6-base-dev qt6-charts-dev libqt6opengl6-dev libgl-dev qt6-translations-l10n
   libzip-dev libpugixml-dev
-  libgtest-dev libgmock-dev
+  libgtest-dev libgmock-dev python3-openpyxl
   xvfb xauth
   locales-all
 )
