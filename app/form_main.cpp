@@ -26,7 +26,8 @@
 #include "app/frame_result.h"
 #include "app/frame_settings.h"
 #include "app/frame_tune.h"
-#include "app/project_store.h"
+#include "app/project/ini_names.h"
+#include "app/project/project_store.h"
 #include "app/setup_record.h"
 #include "app/value_text.h"
 #include "link/exchange_engine.h"
@@ -91,6 +92,13 @@ QWidget* FilledPage(QWidget* frame) {
 
 void ShowError(const QString& text) {
     platform::MessageBox(nullptr, text, U("Ошибка"), platform::MB_ICONERROR | platform::MB_OK);
+}
+
+// The main window first, then the calibration window: the order in which the entry makes them.
+project::ProjectScope ProjectScopeOf(TFormMain* window) {
+    project::ProjectScope scope{{window}, TFormMain::SettingsFilePath(), window, BaseCaption};
+    if (FormGrad) scope.forms.push_back(FormGrad);
+    return scope;
 }
 
 }  // namespace
@@ -307,22 +315,17 @@ void TFormMain::RegisterPageRoutes() {
 
 void TFormMain::ReadProjectPath() {
     const QString settingsPath = SettingsFilePath();
-    platform::TMemIniFile settings(settingsPath);
-    ProjectFile = settings.ReadString("Project", "Name", settingsPath);
+    const platform::TMemIniFile settings(settingsPath);
+    ProjectFile = settings.ReadString(project::kProjectSection, project::kProjectNameKey, settingsPath);
     if (!QFileInfo::exists(ProjectFile)) ProjectFile = settingsPath;
 }
 
 void TFormMain::FormShow() {
     RegisterPageRoutes();
     UseDotDecimalSeparator();
-    // A project that cannot be read must not keep the window from building its blocks.
-    try {
-        ReadProjectPath();
-        LoadSaveProject(ProjectFile, false);
-    } catch (const std::exception& e) {
-        if (ProjectFile.isEmpty()) ProjectFile = SettingsFilePath();
-        platform::MessageDlg(QString::fromUtf8(e.what()), platform::MsgDlgType::Error, platform::mbOK);
-    }
+    ReadProjectPath();
+    // A project that cannot be loaded here is not reported: the pages keep what they have.
+    project::LoadSaveProject(ProjectScopeOf(this), ProjectFile, false);
     SelectPage(0);
     FrameZKV_Settings1->DefaultConfClick(nullptr);
     const QStringList arguments = platform::CommandLineArguments();
@@ -371,12 +374,10 @@ bool TFormMain::FormClose() {
                                             platform::MB_ICONQUESTION | platform::MB_YESNOCANCEL);
     if (answer == platform::IDCANCEL) return false;
     if (answer == platform::IDYES) {
-        try {
-            platform::TMemIniFile settings(SettingsFilePath());
-            settings.WriteString("Project", "Name", ProjectFile);
-            settings.UpdateFile();
-            LoadSaveProject(ProjectFile, true);
-        } catch (const std::exception&) {
+        platform::TMemIniFile settings(SettingsFilePath());
+        settings.WriteString(project::kProjectSection, project::kProjectNameKey, ProjectFile);
+        if (!settings.IsReadable() || !settings.UpdateFile() ||
+            project::LoadSaveProject(ProjectScopeOf(this), ProjectFile, true) != 0) {
             // Nothing is lost: the window stays, and the user may close again without saving.
             ShowError(U("Невозможно сохранить проект!"));
             return false;
@@ -422,13 +423,17 @@ void TFormMain::FreeBlocks() {
 void TFormMain::N4Click() {
     const std::optional<QString> path = platform::CurrentDialogs().openFile(OpenDialog1);
     if (!path) return;
-    if (LoadSaveProject(*path, false) != 0) {
+    const int pageBefore = Pages->currentIndex();
+    if (project::LoadSaveProject(ProjectScopeOf(this), *path, false) != 0) {
         ShowError(U("Невозможно открыть проект!"));
         return;
     }
     FrameTune1->BitBtn_Apply->setEnabled(true);
     FrameTune1->BitBtn_Undo->setEnabled(true);
     ProjectFile = *path;
+    // The project may show another page: leaving or showing the measurement page pauses or
+    // resumes a measurement as a change by the user does.
+    if (Pages->currentIndex() != pageBefore) PagesChange(Pages->currentIndex());
 }
 
 void TFormMain::N7Click() {
@@ -438,7 +443,7 @@ void TFormMain::N7Click() {
         platform::MessageBox(nullptr, U("Переписать файл ?"), U("Подтвердите операцию!"),
                              platform::MB_ICONWARNING | platform::MB_YESNO) != platform::IDYES)
         return;
-    if (LoadSaveProject(*path, true) != 0) {
+    if (project::LoadSaveProject(ProjectScopeOf(this), *path, true) != 0) {
         ShowError(U("Невозможно сохранить проект!"));
         return;
     }

@@ -151,6 +151,8 @@ TFrameMeas::TFrameMeas(QWidget* parent) : QWidget(parent), MeasProtocol(kProtoco
     for (QCheckBox* box : {cbToGraph_Ch1, cbToGraph_Ch2, cbToGraph_Ch3, cbToGraph_Ch4, cbToGraph_Ch0}) {
         boxes->addWidget(box);
         connect(box, &QCheckBox::clicked, this, [this, box] { cbToGraph_Ch1Click(box); });
+        // Set by code (a project load), the box keeps its tick: only a click names a box to check.
+        platform::SetStateHandler(box, [this](QObject*) { cbToGraph_Ch1Click(nullptr); });
     }
 
     edP_hand = new QLineEdit("0", this);

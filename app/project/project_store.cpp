@@ -1,0 +1,51 @@
+#include "app/project/project_store.h"
+
+#include <QFileInfo>
+#include <QWidget>
+#include <exception>
+
+#include "app/project/component_walk.h"
+#include "app/project/global_lists.h"
+#include "platform/mem_ini_file.h"
+
+namespace project {
+namespace {
+
+// A save replaces a file that is no ini file (the user asked for that file), never one that could
+// not be read; a load takes neither.
+bool CanUse(const platform::TMemIniFile& ini, bool save) { return save ? ini.IsReadable() : ini.IsValid(); }
+
+int LoadSave(const ProjectScope& scope, const QString& fileName, bool save) {
+    {
+        platform::TMemIniFile settings(scope.settingsPath);
+        if (!CanUse(settings, save)) return kProjectFileError;
+        SaveRestoreGlobalLists(settings, save, scope.forms);
+        if (save && !settings.UpdateFile()) return kProjectFileError;
+    }
+    const QString path = fileName.isEmpty() ? scope.settingsPath : fileName;
+    if (!save && !QFileInfo::exists(path)) return kProjectMissing;
+
+    platform::TMemIniFile project(path);
+    if (!CanUse(project, save)) return kProjectFileError;
+    SaveRestoreForms(project, save, scope.forms);
+    if (save && !project.UpdateFile()) return kProjectFileError;
+
+    if (scope.mainWindow) {
+        scope.mainWindow->setWindowTitle(scope.baseCaption + QStringLiteral("    ") + path.mid(path.lastIndexOf(u'/') + 1));
+    }
+    return 0;
+}
+
+}  // namespace
+
+int LoadSaveProject(const ProjectScope& scope, const QString& fileName, bool save) {
+    // Called from menu handlers and the close: a failure of a page's handler during the load ends
+    // the load as a failed one instead of leaving the handler.
+    try {
+        return LoadSave(scope, fileName, save);
+    } catch (const std::exception&) {
+        return kProjectFileError;
+    }
+}
+
+}  // namespace project

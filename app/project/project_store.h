@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QString>
+#include <vector>
+
+class QObject;
+class QWidget;
+
+namespace project {
+
+// What a project covers: the application's forms in the order they were created (the walk starts
+// with the first), the settings file next to the executable, and the main window, whose caption
+// names the project after a load or save.
+struct ProjectScope {
+    std::vector<QObject*> forms;
+    QString settingsPath;
+    QWidget* mainWindow = nullptr;
+    QString baseCaption;
+};
+
+inline constexpr int kProjectFileError = -1;   // a file that cannot be read, written or is no ini file
+inline constexpr int kProjectMissing = -2;     // loading, and no file exists at the project path
+
+// Loads or saves the state of every page: 0 on success, else one of the results above. An empty
+// name means the settings file. A failed save leaves the files as they were.
+int LoadSaveProject(const ProjectScope& scope, const QString& fileName, bool save);
+
+}  // namespace project
