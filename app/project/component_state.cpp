@@ -90,19 +90,40 @@ void PutTabIndex(Tabs* tabs, int index) {
     tabs->setCurrentIndex(index);
 }
 
-// Names stored in a name list join the list unless it has them already; the comparison ignores
-// the blanks around a name (a built-in name has one behind it) and letter case.
-void AppendStoredNames(const platform::TMemIniFile& ini, const QString& section, QComboBox* combo) {
-    const QSignalBlocker quiet(combo);
-    for (const QString& stored : ReadNumberedList(ini, section, combo->objectName())) {
-        const QString name = BoundedText(stored.trimmed());
-        if (name.isEmpty()) continue;
-        bool present = false;
-        for (int i = 0; i < combo->count() && !present; ++i) {
-            present = combo->itemText(i).trimmed().compare(name, Qt::CaseInsensitive) == 0;
-        }
-        if (!present) combo->addItem(name);
+int FindName(const QComboBox* combo, const QString& name) {
+    for (int i = 0; i < combo->count(); ++i) {
+        if (combo->itemText(i).trimmed().compare(name, Qt::CaseInsensitive) == 0) return i;
     }
+    return -1;
+}
+
+// Names stored in a name list join the list unless it has them already; the comparison ignores
+// the blanks around a name (a built-in name has one behind it) and letter case. A new name goes
+// behind the stored name before it, so the list keeps the stored order (a name added by the user
+// stays before the add entry). Returns the stored names, trimmed, in their stored places.
+QStringList MergeStoredNames(const platform::TMemIniFile& ini, const QString& section, QComboBox* combo) {
+    const QSignalBlocker quiet(combo);
+    QStringList stored;
+    int insertAt = 0;
+    for (const QString& text : ReadNumberedList(ini, section, combo->objectName())) {
+        const QString name = BoundedText(text.trimmed());
+        stored << name;
+        if (name.isEmpty()) continue;
+        const int found = FindName(combo, name);
+        if (found >= 0) {
+            insertAt = found + 1;
+            continue;
+        }
+        combo->insertItem(insertAt++, name);
+    }
+    return stored;
+}
+
+// The stored index of a name list counts in the stored list, which may differ from the list it
+// joined: it selects the name it stood for.
+int NameIndex(const QComboBox* combo, const QStringList& stored, int index) {
+    if (index < 0 || index >= stored.size() || stored[index].isEmpty()) return index;
+    return FindName(combo, stored[index]);
 }
 
 }  // namespace
@@ -199,11 +220,16 @@ QVariant RestoreComponentState(const platform::TMemIniFile& ini, const QString& 
         case StoredKind::ListBox:
         case StoredKind::PageControl:
         case StoredKind::TabControl: stored = ini.ReadInteger(section, name, present.toInt()); break;
-        case StoredKind::ComboBox:
-            // The names first, so that the stored index finds the item it stood for.
-            if (IsNameList(c)) AppendStoredNames(ini, section, static_cast<QComboBox*>(c));
-            stored = ini.ReadInteger(section, name, 0);
+        case StoredKind::ComboBox: {
+            const int index = ini.ReadInteger(section, name, 0);
+            if (!IsNameList(c)) {
+                stored = index;
+                break;
+            }
+            auto* combo = static_cast<QComboBox*>(c);
+            stored = NameIndex(combo, MergeStoredNames(ini, section, combo), index);
             break;
+        }
         case StoredKind::DateTimePicker: {
             const QDateTime now = LocalNow();
             stored = IsTimePicker(c) ? QVariant(ini.ReadTime(section, kTimeKey, now.time()))

@@ -231,7 +231,7 @@ TEST_F(ComponentWalk, UntrustedValuesAreTakenAsTheControlWouldTakeThem) {
     EXPECT_EQ(f.time->time(), QTime(8, 9, 10)) << "not a time: now";
     EXPECT_EQ(f.tabs->currentIndex(), 2);
     EXPECT_EQ(Cell(f.grid, 1, 1).size(), 255);
-    EXPECT_EQ(Items(f.names).last().size(), 255);
+    EXPECT_EQ(f.names->itemText(0).size(), 255) << "a new first name goes first";
 
     writeFile("[FrameTest1]\r\ncfgApprox=-5\r\nList1=-1\r\n");
     load();
@@ -332,24 +332,42 @@ TEST_F(ComponentWalk, StateALaterHandlerChangedIsPutBack) {
 
 TEST_F(ComponentWalk, NameListsTakeStoredNamesTheyLackOnce) {
     writeFile("[FrameTest1]\r\n"
-              "ComboBoxModel_1_str0=\xD0\xBD\xD0\xB5\xD1\x82\r\n"  // нет
+              "ComboBoxModel_1_str0=нет\r\n"
               "ComboBoxModel_1_str1=  XYZ  \r\n"
               "ComboBoxModel_1_str2=\r\n"
-              "ComboBoxModel_1_str3=\xD0\x94\xD0\xA0\xD0\x9A-7 \r\n"  // ДРК-7 with its blank
-              "ComboBoxModel_1_str4=\xD0\xB4\xD1\x80\xD0\xBA-7\r\n"   // дрк-7
-              "ComboBoxModel_1_str5=\xD1\x83\xD0\xBB\xD0\xBC-41\r\n"  // улм-41
+              "ComboBoxModel_1_str3=ДРК-7 \r\n"  // with its blank, as the built-in name
+              "ComboBoxModel_1_str4=дрк-7\r\n"
+              "ComboBoxModel_1_str5=улм-41\r\n"
               "ComboBoxModel_1_str6=Q2\r\n"
               "ComboBoxModel_1_str8=after a gap\r\n"
-              "ComboBoxModel_1=5\r\n");
+              "ComboBoxModel_1=6\r\n");
     load();
-    // New names go behind the last item, "Добавить" included.
-    const QStringList expected = {U("нет"), U("ДРК-7 "), U("УЛМ-41"), U("Добавить"), "XYZ", "Q2"};
+    // A new name goes behind the stored name before it, so the add entry stays last.
+    const QStringList expected = {U("нет"), "XYZ", U("ДРК-7 "), U("УЛМ-41"), "Q2", U("Добавить")};
     EXPECT_EQ(Items(f.names), expected);
-    EXPECT_EQ(f.names->currentText(), "Q2") << "the index is read after the names";
+    EXPECT_EQ(f.names->currentText(), "Q2") << "the stored index names the item it stood for";
 
     save();
     load();
     EXPECT_EQ(Items(f.names), expected) << "a second round trip doubles nothing";
+}
+
+// The index counts in the stored list; the list it joins may hold other names (a built-in name
+// the user had deleted before the save is back).
+TEST_F(ComponentWalk, ANameListSelectsTheNameItsStoredIndexStoodFor) {
+    writeFile("[FrameTest1]\r\n"
+              "ComboBoxModel_1_str0=нет\r\n"
+              "ComboBoxModel_1_str1=УЛМ-41\r\n"  // ДРК-7 was deleted
+              "ComboBoxModel_1_str2=Mine\r\n"
+              "ComboBoxModel_1_str3=Добавить\r\n"
+              "ComboBoxModel_1=2\r\n");
+    load();
+    EXPECT_EQ(Items(f.names), (QStringList{U("нет"), U("ДРК-7 "), U("УЛМ-41"), "Mine", U("Добавить")}));
+    EXPECT_EQ(f.names->currentText(), "Mine");
+
+    writeFile("[FrameTest1]\r\nComboBoxModel_1_str0=Mine\r\nComboBoxModel_1=7\r\n");
+    load();
+    EXPECT_EQ(f.names->currentIndex(), 0) << "an index outside the stored list: the first item";
 }
 
 TEST_F(ComponentWalk, ANameDeletedBeforeASaveStaysDeleted) {
