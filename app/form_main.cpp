@@ -106,7 +106,7 @@ project::ProjectScope ProjectScopeOf(TFormMain* window) {
 TFormMain::TFormMain(QWidget* parent)
     : QMainWindow(parent),
       OpenDialog1{"zkv", U("Проект АРМ ЗКВ|*.zkv|Все файлы|*.*"), U("Открыть проект АРМ ЗКВ")},
-      SaveDialog1{"zkv", U("Проект АРМ ЗКВ|*.zkv|Все файлы|*.*"), U("Сохранить проект АРМ ЗКВ")},
+      SaveDialog1{"zkv", U("Проект АРМ ЗКВ|*.zkv|Все файлы|*.*"), U("Сохранить проект АРМ ЗКВ"), true},
       OpenDialogASCIIfileArcive{"zkv", U("Файлы архива ЗКВ-7|*.zkv|Все файлы|*.*"), U("Открыть файл архива ЗКВ")} {
     setObjectName("FormMain");
     platform::MarkAsOwner(this);
