@@ -152,7 +152,7 @@ public:
                            VARIANT* result, std::uint32_t* argError) = 0;
 
 protected:
-    ~IDispatch() = default;
+    virtual ~IDispatch() = default;
 };
 
 // ---- servers and their registry -------------------------------------------------------------
