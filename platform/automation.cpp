@@ -46,10 +46,7 @@ std::u16string_view BstrView(BSTR text) { return text ? std::u16string_view(text
 
 // ---- values ---------------------------------------------------------------------------------
 
-void VariantInit(VARIANT* value) {
-    value->vt = VT_EMPTY;
-    value->lVal = 0;
-}
+void VariantInit(VARIANT* value) { std::memset(value, 0, sizeof *value); }
 
 HRESULT VariantClear(VARIANT* value) {
     if (!value) return E_INVALIDARG;
