@@ -22,10 +22,9 @@
 #include "platform/components.h"
 #include "platform/dialogs.h"
 #include "platform/number_scan.h"
+#include "platform/utf8_literal.h"
 
 namespace {
-
-QString U(const char* utf8) { return QString::fromUtf8(utf8); }
 
 constexpr const char* kTagProperty = "Tag";
 constexpr int kLockedTag = 100000;  // controls with this Tag or more are locked while the link check runs

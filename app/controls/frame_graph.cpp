@@ -26,10 +26,9 @@
 #include "app/model/setup_record.h"
 #include "link/exchange_state.h"
 #include "platform/components.h"
+#include "platform/utf8_literal.h"
 
 namespace {
-
-QString U(const char* text) { return QString::fromUtf8(text); }
 
 constexpr std::size_t kPressure = block::Pressure;
 constexpr std::size_t kCurrent = block::Current;

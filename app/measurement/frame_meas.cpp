@@ -26,13 +26,12 @@
 #include "link/exchange_state.h"
 #include "platform/components.h"
 #include "platform/dialogs.h"
+#include "platform/utf8_literal.h"
 
 bool MeasWasRunning = false;
 bool OnMeasPage = false;
 
 namespace {
-
-QString U(const char* text) { return QString::fromUtf8(text); }
 
 struct Column {
     const char* caption;

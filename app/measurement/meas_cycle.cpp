@@ -7,6 +7,7 @@
 #include <QTreeWidget>
 #include <cmath>
 
+#include "app/controls/control_checks.h"
 #include "app/controls/frame_graph.h"
 #include "app/measurement/frame_meas.h"
 #include "app/model/pressure_units.h"
@@ -21,10 +22,9 @@
 #include "platform/dialogs.h"
 #include "platform/number_format.h"
 #include "platform/number_scan.h"
+#include "platform/utf8_literal.h"
 
 namespace {
-
-QString U(const char* text) { return QString::fromUtf8(text); }
 
 enum Step : int {
     ReadReferenceType = 0,

@@ -2,11 +2,7 @@
 
 #include <QByteArray>
 #include <QFile>
-#include <QLineEdit>
 #include <QLocale>
-#include <QTreeWidget>
-#include <QVariant>
-#include <QWidget>
 #include <algorithm>
 #include <chrono>
 #include <clocale>
@@ -30,21 +26,7 @@ QString Fixed(float value, int decimals) {
     return QString::fromStdString(platform::FormatFixed(static_cast<double>(value), decimals));
 }
 
-QString ControlText(const QWidget* control) {
-    if (const auto* edit = qobject_cast<const QLineEdit*>(control)) return edit->text();
-    const QVariant text = control->property("currentText");
-    return text.isValid() ? text.toString() : control->property("text").toString();
-}
-
 }  // namespace
-
-// The class library's rule: the control sits on a form, and it and every parent up to that form
-// are visible and enabled; the form itself may be hidden or disabled.
-bool CanTakeFocus(const QWidget* widget) {
-    const QWidget* form = widget->window();
-    if (form == widget) return false;
-    return widget->isVisibleTo(form) && widget->isEnabledTo(form);
-}
 
 void UseDotDecimalSeparator() {
     std::setlocale(LC_NUMERIC, "C");
@@ -82,36 +64,11 @@ float ParseFloat(std::string_view text) { return ReadFloat(text).value_or(0.0f);
 
 float ParseFloat(const QString& text) { return ReadFloat(text).value_or(0.0f); }
 
-float EditFloat(const QLineEdit* edit) { return edit ? ParseFloat(edit->text()) : 0.0f; }
-
 bool IsFloatText(const char* text) { return text && IsFloatText(std::string_view(text)); }
 
 bool IsFloatText(std::string_view text) { return ReadFloat(text).has_value(); }
 
 bool IsFloatText(const QString& text) { return ReadFloat(text).has_value(); }
-
-bool IsFloatText(const QWidget* control) { return control == nullptr || IsFloatText(ControlText(control)); }
-
-bool CheckControlValue(const QLineEdit* edit) {
-    if (edit == nullptr || !CanTakeFocus(edit)) return true;
-    return IsFloatText(edit->text());
-}
-
-bool CheckControlValues(std::initializer_list<const QLineEdit*> edits) {
-    return std::all_of(edits.begin(), edits.end(),
-                       [](const QLineEdit* edit) { return CheckControlValue(edit); });
-}
-
-QString ListCellText(const QTreeWidget* list, int row, int column) {
-    if (list == nullptr || row < 0 || row >= list->topLevelItemCount() || column < 0) return {};
-    const QTreeWidgetItem* item = list->topLevelItem(row);
-    if (column > 0 && column >= item->columnCount()) return {};
-    return item->text(column);
-}
-
-float ListCellFloat(const QTreeWidget* list, int row, int column) {
-    return ParseFloat(ListCellText(list, row, column));
-}
 
 QString CutFraction(const QString& text, int n) {
     const qsizetype point = text.indexOf(QLatin1Char('.'));

@@ -1,13 +1,8 @@
 #pragma once
 
 #include <QString>
-#include <initializer_list>
 #include <optional>
 #include <string_view>
-
-class QLineEdit;
-class QTreeWidget;
-class QWidget;
 
 // Number texts as the pages show and read them, always with '.' as the decimal point, whatever
 // the user's locale says.
@@ -35,25 +30,11 @@ std::optional<float> ReadFloat(const QString& text);
 float ParseFloat(const char* text);
 float ParseFloat(std::string_view text);
 float ParseFloat(const QString& text);
-float EditFloat(const QLineEdit* edit);
 
 // The text begins with a number (so "12abc" counts, "" and "abc" do not).
 bool IsFloatText(const char* text);
 bool IsFloatText(std::string_view text);
 bool IsFloatText(const QString& text);
-// The control's text begins with a number; no control counts as a number.
-bool IsFloatText(const QWidget* control);
-
-// The control sits on a form, and it and every parent up to that form are shown and enabled (the
-// form itself may be hidden).
-bool CanTakeFocus(const QWidget* widget);
-// An edit box that cannot take the focus, or none, is not checked.
-bool CheckControlValue(const QLineEdit* edit);
-bool CheckControlValues(std::initializer_list<const QLineEdit*> edits);
-
-// Cells of a report-style list: column 0 is the item's caption, column c its c-th sub-item.
-QString ListCellText(const QTreeWidget* list, int row, int column);
-float ListCellFloat(const QTreeWidget* list, int row, int column);
 
 // The text cut to at most n digits after its first '.', never rounded.
 QString CutFraction(const QString& text, int n);

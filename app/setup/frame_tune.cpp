@@ -23,10 +23,9 @@
 #include "platform/components.h"
 #include "platform/cp1251.h"
 #include "platform/dialogs.h"
+#include "platform/utf8_literal.h"
 
 namespace {
-
-QString U(const char* text) { return QString::fromUtf8(text); }
 
 QStringList Texts(std::initializer_list<const char*> items) {
     QStringList list;

@@ -126,5 +126,3 @@ private:
 // out alone, an unreadable one sets it to 0).
 int ParseFloatText(const QString& text, float& out);
 int ParseFloatEdit(const QLineEdit* edit, float& out);
-// 0 when the edit holds a number from min to max; else -1 after focusing it and saying so.
-int CheckEditRange(QObject* edit, double max, double min);

@@ -9,6 +9,7 @@
 #include <QTabWidget>
 #include <QTableWidget>
 
+#include "app/controls/control_checks.h"
 #include "app/model/pressure_units.h"
 #include "app/model/record_fields.h"
 #include "app/model/setup_record.h"
@@ -17,11 +18,9 @@
 #include "platform/dialogs.h"
 #include "platform/number_format.h"
 #include "platform/number_scan.h"
+#include "platform/utf8_literal.h"
 
 namespace {
-
-QString U(const char* text) { return QString::fromUtf8(text); }
-
 
 constexpr int kChannels = 4;
 const char* const kNoSensor = "нет";
@@ -52,18 +51,6 @@ int ParseFloatText(const QString& text, float& out) {
 }
 
 int ParseFloatEdit(const QLineEdit* edit, float& out) { return edit ? ParseFloatText(edit->text(), out) : -1; }
-
-int CheckEditRange(QObject* control, double max, double min) {
-    auto* edit = qobject_cast<QLineEdit*>(control);
-    if (edit == nullptr) return -1;
-    const std::optional<double> value = platform::ScanDecimal(edit->text().toStdString());
-    if (value && min <= *value && *value <= max) return 0;
-    const QString text = U("Значение вне допустимого диапазона ") + QString::fromStdString(platform::FormatGeneral(min, 15)) +
-                         "..." + QString::fromStdString(platform::FormatGeneral(max, 15)) + " !";
-    FocusIfPossible(edit);
-    ShowError(text, U("Некорректное значение!"));
-    return -1;
-}
 
 int TFrameTune::ParseFloatCell(int row, int column, float& out) const { return ParseFloatText(CellText(row, column), out); }
 

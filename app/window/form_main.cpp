@@ -39,12 +39,11 @@
 #include "platform/components.h"
 #include "platform/mem_ini_file.h"
 #include "platform/os_services.h"
+#include "platform/utf8_literal.h"
 
 TFormMain* FormMain = nullptr;
 
 namespace {
-
-QString U(const char* utf8) { return QString::fromUtf8(utf8); }
 
 constexpr const char* kOperationNames[17] = {
     "",

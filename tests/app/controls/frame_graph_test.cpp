@@ -32,14 +32,13 @@
 #include "app/measurement/frame_meas.h"
 #include "link/exchange_state.h"
 #include "platform/components.h"
+#include "platform/utf8_literal.h"
 #include "tests/support/printers.h"
 #include "tests/support/qt_application.h"
 #include "tests/support/scripted_dialogs.h"
 #include "tests/support/temp_folder.h"
 
 namespace {
-
-QString U(const char* text) { return QString::fromUtf8(text); }
 
 constexpr float kNaN = std::numeric_limits<float>::quiet_NaN();
 constexpr float kInf = std::numeric_limits<float>::infinity();

@@ -10,12 +10,11 @@
 #include <string>
 
 #include "app/controls/key_filter.h"
+#include "platform/utf8_literal.h"
 #include "tests/support/printers.h"
 #include "tests/support/qt_application.h"
 
 namespace {
-
-QString U(const char* text) { return QString::fromUtf8(text); }
 
 TEST(KeyFilters, MapEachCharacterByItsCodePage1251Code) {
     // Expected results of the shared filter, the set-up page's and the integer fields'; 0 drops.

@@ -18,11 +18,10 @@
 #include "app/setup/frame_tune.h"
 #include "link/my_comm.h"
 #include "link/protocol.h"
+#include "platform/utf8_literal.h"
 #include "tests/app/simulator_window_fixture.h"
 
 namespace {
-
-QString U(const char* text) { return QString::fromUtf8(text); }
 
 float BlockFloat(const std::uint8_t* row, int k, std::size_t field) { return ReadFloat32(row, MeasBlockOffset(k) + field); }
 

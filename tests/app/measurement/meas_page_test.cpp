@@ -19,11 +19,10 @@
 #include "app/model/record_fields.h"
 #include "app/model/setup_record.h"
 #include "app/setup/frame_tune.h"
+#include "platform/utf8_literal.h"
 #include "tests/app/simulator_window_fixture.h"
 
 namespace {
-
-QString U(const char* text) { return QString::fromUtf8(text); }
 
 // The measurement page of the window, against the simulated instrument.
 class MeasurementPage : public WindowOnSimulator {

@@ -7,12 +7,11 @@
 
 #include "app/model/pressure_units.h"
 #include "app/model/setup_record.h"
+#include "platform/utf8_literal.h"
 #include "tests/support/printers.h"
 #include "tests/support/scripted_dialogs.h"
 
 namespace {
-
-QString U(const char* text) { return QString::fromUtf8(text); }
 
 const char* const kUnknownUnit = "Не найдена единица измерения !!!";
 

@@ -11,11 +11,10 @@
 #include "app/model/statistics.h"
 #include "platform/clock.h"
 #include "platform/number_scan.h"
+#include "platform/utf8_literal.h"
 #include "tests/support/printers.h"
 
 namespace {
-
-QString U(const char* text) { return QString::fromUtf8(text); }
 
 // The windows read the injected tick counter; the tests move it by hand.
 class StatisticsTest : public ::testing::Test {

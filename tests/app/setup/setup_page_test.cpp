@@ -19,12 +19,11 @@
 #include "app/settings/frame_settings.h"
 #include "app/setup/frame_tune.h"
 #include "platform/cp1251.h"
+#include "platform/utf8_literal.h"
 #include "tests/app/window_fixture.h"
 #include "tests/support/printers.h"
 
 namespace {
-
-QString U(const char* text) { return QString::fromUtf8(text); }
 
 std::string Bytes(const std::uint8_t* record, std::size_t offset, std::size_t count) {
     return std::string(reinterpret_cast<const char*>(record + offset), count);

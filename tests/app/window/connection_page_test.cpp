@@ -10,13 +10,12 @@
 #include "link/device_scan.h"
 #include "link/find_device_frame.h"
 #include "link/my_comm.h"
+#include "platform/utf8_literal.h"
 #include "sim/hosts.h"
 #include "sim/instrument.h"
 #include "tests/app/window_fixture.h"
 
 namespace {
-
-QString U(const char* text) { return QString::fromUtf8(text); }
 
 const QString kNoLink = U("Нет связи с устройством!");
 const QString kLinkUp = U("Cвязь с устройством установлена.");

@@ -21,12 +21,11 @@
 #include "app/setup/frame_tune.h"
 #include "link/my_comm.h"
 #include "platform/mem_ini_file.h"
+#include "platform/utf8_literal.h"
 #include "tests/app/window_fixture.h"
 #include "tests/support/printers.h"
 
 namespace {
-
-QString U(const char* text) { return QString::fromUtf8(text); }
 
 void WriteFile(const std::string& path, const std::string& text) { std::ofstream(path, std::ios::binary) << text; }
 
