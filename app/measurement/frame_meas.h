@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "app/model/channel_conversion.h"
 #include "app/model/current_row.h"
 #include "app/model/statistics.h"
 
@@ -123,6 +124,7 @@ private:
         int error;
     };
     void RunStep(const PendingEvent& event);
+    int ShowReading(int channel, const ChannelReading& reading);
     void EndCycle();
     void ReportUnknownUnits();
     QString ChannelUnits(int channel) const;
@@ -142,9 +144,6 @@ private:
     bool inStep_ = false;
     bool freshInRun_[4] = {};  // the channel has a pressure measured in this run
 };
-
-// The sign survives the square: x * x for x > 0, else -(x * x).
-float SignedSquare(float x);
 
 extern bool MeasWasRunning;  // a measurement was stopped because its page was left
 extern bool OnMeasPage;      // the measurement page is the current page

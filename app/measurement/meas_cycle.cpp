@@ -5,9 +5,9 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QTreeWidget>
-#include <cmath>
 
 #include "app/controls/control_checks.h"
+#include "app/model/channel_conversion.h"
 #include "app/controls/frame_graph.h"
 #include "app/measurement/frame_meas.h"
 #include "app/model/pressure_units.h"
@@ -45,8 +45,6 @@ constexpr int kRestartTicks = 10;
 
 enum Kind : int { KindPressure = 0, KindCurrent = 1, KindError = 2 };
 
-constexpr std::uint8_t kNoOutput = 0xFF;
-
 std::optional<int> IntegerOf(const std::optional<std::string>& text) {
     return text ? platform::ScanInteger(*text) : std::nullopt;
 }
@@ -55,16 +53,13 @@ const char* TextOf(const std::optional<std::string>& text) { return text ? text-
 
 }  // namespace
 
-float SignedSquare(float x) { return x > 0.0f ? x * x : -(x * x); }
-
 QString TFrameMeas::ChannelUnits(int channel) const {
     return SetupRecord ? ChannelText(SetupRecord, channel, channel::UnitsText) : QString();
 }
 
 // A kPa value in the channel's units; an unknown unit was reported when the run started.
 float TFrameMeas::InChannelUnits(int channel, float kpa) const {
-    const float factor = FindUnitFactor(ChannelUnits(channel)).value_or(1.0f);
-    return static_cast<float>(static_cast<double>(kpa) / static_cast<double>(factor));
+    return ReferenceInChannelUnits(SetupRecord, channel, kpa);
 }
 
 float TFrameMeas::ChannelFactor(int channel) const {
@@ -85,12 +80,7 @@ void TFrameMeas::SetCell(int channel, int column, const QString& text) {
     if (QTreeWidgetItem* item = lv_Meas->topLevelItem(channel - 1)) item->setText(column, text);
 }
 
-bool TFrameMeas::OutOfTolerance(int channel, float error) const {
-    if (SetupRecord == nullptr) return false;
-    const float limit = static_cast<float>(static_cast<double>(ChannelFloat(SetupRecord, channel, channel::Tolerance)) *
-                                           static_cast<double>(ReadFloat32(SetupRecord, setup::ErrorFactor)));
-    return std::fabs(error) > std::fabs(limit);
-}
+bool TFrameMeas::OutOfTolerance(int channel, float error) const { return ::OutOfTolerance(SetupRecord, channel, error); }
 
 void TFrameMeas::EndCycle() {
     BitBtn_Start->show();
@@ -245,47 +235,20 @@ void TFrameMeas::OnChannelAnswer(int channel, const char* text) {
 }
 
 int TFrameMeas::ConvertChannelAnswer(int channel, const QString& text, float referenceKPa) {
-    const QString output = ChannelText(SetupRecord, channel, channel::OutputText);
-    const float upper = ChannelFloat(SetupRecord, channel, channel::UpperLimit);
-    const float lower = ChannelFloat(SetupRecord, channel, channel::LowerLimit);
-    const auto characteristic = static_cast<std::uint8_t>(ChannelInt(SetupRecord, channel, channel::Dependency) & 0xFF);
-    const struct {
-        const char* text;
-        float high;
-        float low;
-    } ranges[] = {{"4 - 20 мА", 20, 4}, {"0 - 5 мА", 5, 0}, {"20 - 4 мА", 4, 20}, {"5 - 0 мА", 0, 5}};
-    for (const auto& range : ranges) {
-        if (output == U(range.text))
-            return CurrentToPressure(channel, text, characteristic, range.high, range.low, upper, lower, referenceKPa);
-    }
-    if (output.contains(U("нет"))) return CurrentToPressure(channel, text, kNoOutput, 99, 99, upper, lower, referenceKPa);
-    return -10;
+    return ShowReading(channel, ::ConvertChannelAnswer(SetupRecord, channel, text, referenceKPa));
 }
 
 int TFrameMeas::CurrentToPressure(int channel, const QString& text, std::uint8_t characteristic, float iHigh,
                                   float iLow, float pUpper, float pLower, float referenceKPa) {
-    const std::optional<float> read = text.isNull() ? std::nullopt : ReadFloat(text);
-    if (!read) return -1;
-    if (pLower == pUpper) return -2;
-    const double x = static_cast<double>(*read);
-    const auto dI = static_cast<float>(static_cast<double>(iHigh) - static_cast<double>(iLow));
-    const auto dP = static_cast<float>(static_cast<double>(pUpper) - static_cast<double>(pLower));
-    double p = 0.0;
-    if (characteristic == kNoOutput) {
-        p = x;
-    } else if (characteristic == 1) {
-        const auto ratio = static_cast<float>((x - static_cast<double>(iLow)) / static_cast<double>(dI));
-        p = static_cast<double>(pLower) + static_cast<double>(SignedSquare(ratio)) * static_cast<double>(dP);
-    } else {
-        p = static_cast<double>(pLower) + (x - static_cast<double>(iLow)) / static_cast<double>(dI) * static_cast<double>(dP);
-    }
-    const auto pressure = static_cast<float>(p);
-    const float reference = InChannelUnits(channel, referenceKPa);
-    const auto error = static_cast<float>((static_cast<double>(pressure) - static_cast<double>(reference)) /
-                                          (static_cast<double>(pUpper) - static_cast<double>(pLower)) * 100.0);
-    ShowValue(channel, KindPressure, pressure);
-    if (characteristic != kNoOutput) ShowValue(channel, KindCurrent, *read);
-    ShowValue(channel, KindError, error);
+    return ShowReading(channel, ::CurrentToPressure(text, characteristic, iHigh, iLow, pUpper, pLower,
+                                                    InChannelUnits(channel, referenceKPa)));
+}
+
+int TFrameMeas::ShowReading(int channel, const ChannelReading& reading) {
+    if (reading.result != 0) return reading.result;
+    ShowValue(channel, KindPressure, reading.pressure);
+    if (reading.hasCurrent) ShowValue(channel, KindCurrent, reading.current);
+    ShowValue(channel, KindError, reading.error);
     return 0;
 }
 

@@ -104,30 +104,6 @@ TEST_F(MeasurementCycle, ASweepAsksInOrderAndStoresPressuresCurrentsAndErrors) {
     EXPECT_EQ(instrument.requests().front(), "1;1;1;") << "the next sweep starts after the pause";
 }
 
-TEST_F(MeasurementCycle, TheConversionFollowsTheOutputRangeAndCharacteristic) {
-    struct Case {
-        const char* output;
-        const char* characteristic;
-        double current;
-        float pressure;
-    } cases[] = {
-        {"4 - 20 мА", "линейная", 12.0, 50.0f},     {"4 - 20 мА", "квадратичн.", 12.0, 25.0f},
-        {"4 - 20 мА", "квадратичн.", 3.0, -0.390625f}, {"20 - 4 мА", "линейная", 20.0, 0.0f},
-        {"20 - 4 мА", "линейная", 4.0, 100.0f},     {"0 - 5 мА", "линейная", 2.5, 50.0f},
-    };
-    for (const Case& c : cases) {
-        setRow(1, {"УЛМ-41", "m", "s", "0", "100", "  кПа", c.output, c.characteristic, "0.5"});
-        ASSERT_EQ(tune->TuneFromForm(window->SetupRecord), 0);
-        EXPECT_EQ(meas->ConvertChannelAnswer(1, QString::number(c.current, 'f', 4), 50.0f), 0) << c.output;
-        EXPECT_FLOAT_EQ(BlockFloat(row(), 1, block::Pressure), c.pressure) << c.output << " " << c.current;
-    }
-    setRow(1, {"УЛМ-41", "m", "s", "0", "100", "  кПа", "1 - 2 мА", "", "0.5"});
-    ASSERT_EQ(tune->TuneFromForm(window->SetupRecord), 0);
-    EXPECT_EQ(meas->ConvertChannelAnswer(1, "12", 50.0f), -10);
-    EXPECT_EQ(meas->ConvertChannelAnswer(3, "abc", 50.0f), -1);
-    EXPECT_EQ(SignedSquare(-0.5f), -0.25f);
-}
-
 TEST_F(MeasurementCycle, HandEntryTakesTheTypedReference) {
     meas->cbPetlSource->setCurrentIndex(1);
     meas->eb_P_etl->setText("105.5");
