@@ -1,5 +1,6 @@
 #include "app/project/project_store.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <QWidget>
 #include <exception>
@@ -7,6 +8,15 @@
 #include "app/project/component_walk.h"
 #include "app/project/global_lists.h"
 #include "platform/mem_ini_file.h"
+#include "platform/os_services.h"
+
+QString ProjectFile;
+QString BaseCaption;
+
+QString SettingsFilePath() {
+    const QFileInfo exe(platform::ExecutablePath());
+    return exe.dir().filePath(exe.completeBaseName() + ".ini");
+}
 
 namespace project {
 namespace {

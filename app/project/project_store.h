@@ -6,11 +6,17 @@
 class QObject;
 class QWidget;
 
+extern QString ProjectFile;  // the current project file
+extern QString BaseCaption;  // the caption the window was built with
+
+// The settings file next to the executable.
+QString SettingsFilePath();
+
 namespace project {
 
 // What a project covers: the application's forms in the order they were created (the walk starts
-// with the first), the settings file next to the executable, and the main window, whose caption
-// names the project after a load or save.
+// with the first), the settings file, and the main window, whose caption names the project after
+// a load or save.
 struct ProjectScope {
     std::vector<QObject*> forms;
     QString settingsPath;
@@ -18,8 +24,8 @@ struct ProjectScope {
     QString baseCaption;
 };
 
-inline constexpr int kProjectFileError = -1;   // a file that cannot be read, written or is no ini file
-inline constexpr int kProjectMissing = -2;     // loading, and no file exists at the project path
+inline constexpr int kProjectFileError = -1;  // a file that cannot be read, written or is no ini file
+inline constexpr int kProjectMissing = -2;    // loading, and no file exists at the project path
 
 // Loads or saves the state of every page: 0 on success, else one of the results above. An empty
 // name means the settings file. A failed save leaves the files as they were.
