@@ -308,28 +308,20 @@ TEST_F(MemIniFile, UpdateFileSaysWhenItCannotWrite) {
 // The old file stays whole when the new one cannot be put in its place, even where the file itself
 // could be written over: a write straight into it that failed half way would lose both.
 TEST_F(MemIniFile, AFailedUpdateLeavesTheOldFileWholeAndNoLeftovers) {
-    const std::string locked = folder.file("locked");
-    std::filesystem::create_directory(locked);
-    const std::string file = locked + "/project.zkv";
     const std::string old = "[Old]\r\nk=1\r\n";
-    std::ofstream(file, std::ios::binary) << old;
-    using std::filesystem::perms;
-    std::filesystem::permissions(file, perms::owner_read | perms::owner_write | perms::group_read |
-                                           perms::group_write | perms::others_read | perms::others_write);
-    testing_support::MakeFolderReadOnly(locked);
+    const testing_support::LockedFolder locked(folder.file("locked"), "project.zkv", old);
     bool written = true;
     {
         testing_support::ObeyFilePermissions obey;
-        TMemIniFile ini(QString::fromStdString(file));
+        TMemIniFile ini(QString::fromStdString(locked.file()));
         ASSERT_TRUE(ini.IsValid());
         ini.WriteString("New", "k", "2");
         written = ini.UpdateFile();
     }
-    std::filesystem::permissions(locked, std::filesystem::perms::owner_all);
     EXPECT_FALSE(written);
-    std::ifstream in(file, std::ios::binary);
+    std::ifstream in(locked.file(), std::ios::binary);
     EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), old);
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(locked), {}), 1) << "no temporary file is left";
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(locked.path()), {}), 1) << "no temporary file is left";
 }
 
 // A value can never add a section or a key, whatever it holds; names that could not be read back

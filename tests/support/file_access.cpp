@@ -5,6 +5,8 @@
 #include <sys/syscall.h>
 #include <unistd.h>
 
+#include <filesystem>
+#include <fstream>
 #include <stdexcept>
 
 namespace testing_support {
@@ -45,6 +47,21 @@ ObeyFilePermissions::~ObeyFilePermissions() {
 
 void MakeFolderReadOnly(const std::string& path) {
     if (chmod(path.c_str(), 0555) != 0) throw std::runtime_error("cannot make " + path + " read-only");
+}
+
+LockedFolder::LockedFolder(const std::string& path, const std::string& fileName, const std::string& bytes)
+    : path_(path), file_(path + "/" + fileName) {
+    std::filesystem::create_directory(path_);
+    std::ofstream(file_, std::ios::binary) << bytes;
+    using std::filesystem::perms;
+    std::filesystem::permissions(file_, perms::owner_read | perms::owner_write | perms::group_read |
+                                            perms::group_write | perms::others_read | perms::others_write);
+    MakeFolderReadOnly(path_);
+}
+
+LockedFolder::~LockedFolder() {
+    std::error_code ignored;
+    std::filesystem::permissions(path_, std::filesystem::perms::owner_all, ignored);
 }
 
 }  // namespace testing_support

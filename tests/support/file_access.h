@@ -23,4 +23,20 @@ private:
 // their own modes.
 void MakeFolderReadOnly(const std::string& path);
 
+// A read-only folder holding one file that anyone may write: a save can only write over the old
+// file in place. The folder takes new files again when this ends, so that it can be removed.
+class LockedFolder {
+public:
+    LockedFolder(const std::string& path, const std::string& fileName, const std::string& bytes);
+    ~LockedFolder();
+    LockedFolder(const LockedFolder&) = delete;
+    LockedFolder& operator=(const LockedFolder&) = delete;
+    const std::string& path() const { return path_; }
+    const std::string& file() const { return file_; }
+
+private:
+    std::string path_;
+    std::string file_;
+};
+
 }  // namespace testing_support

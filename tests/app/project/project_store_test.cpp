@@ -147,34 +147,33 @@ TEST_F(ProjectStore, ASaveReplacesAFileThatIsNoIniFile) {
 }
 
 TEST_F(ProjectStore, AFailedSaveLeavesTheOldFilesAsTheyWere) {
-    const std::string locked = folder.file("locked");
-    std::filesystem::create_directory(locked);
     const std::string old = "[FormTest]\r\nEdit1=old\r\n";
-    WriteBytes(locked + "/p.zkv", old);
-    WriteBytes(settings(), "[Project]\r\nName=x\r\n");
-    testing_support::MakeFolderReadOnly(locked);
+    const std::string oldSettings = "[Project]\r\nName=x\r\n";
+    WriteBytes(settings(), oldSettings);
     f.edit->setText("new");
+    {
+        // The project's folder takes no new file.
+        const testing_support::LockedFolder locked(folder.file("locked"), "p.zkv", old);
+        int result = 0;
+        {
+            testing_support::ObeyFilePermissions obey;
+            result = LoadSaveProject(scope, file("locked/p.zkv"), true);
+        }
+        EXPECT_EQ(result, project::kProjectFileError);
+        EXPECT_EQ(ReadBytes(locked.file()), old);
+        EXPECT_EQ(f.form->windowTitle(), "") << "no caption for a failure";
+    }
+    // The settings file's folder takes no new file: the project is not written either.
+    const testing_support::LockedFolder locked(folder.file("exe"), "zkvdesk.ini", oldSettings);
+    scope.settingsPath = QString::fromStdString(locked.file());
     int result = 0;
     {
         testing_support::ObeyFilePermissions obey;
-        result = LoadSaveProject(scope, file("locked/p.zkv"), true);
+        result = LoadSaveProject(scope, file("p.zkv"), true);
     }
     EXPECT_EQ(result, project::kProjectFileError);
-    EXPECT_EQ(ReadBytes(locked + "/p.zkv"), old);
-    EXPECT_EQ(f.form->windowTitle(), "") << "no caption for a failure";
-
-    // The settings file cannot be written: the project is not written either.
-    const std::string oldSettings = ReadBytes(settings());
-    std::filesystem::permissions(locked, std::filesystem::perms::owner_all);
-    testing_support::MakeFolderReadOnly(folder.path());
-    {
-        testing_support::ObeyFilePermissions obey;
-        result = LoadSaveProject(scope, file("locked/p.zkv"), true);
-    }
-    std::filesystem::permissions(folder.path(), std::filesystem::perms::owner_all);
-    EXPECT_EQ(result, project::kProjectFileError);
-    EXPECT_EQ(ReadBytes(settings()), oldSettings);
-    EXPECT_EQ(ReadBytes(locked + "/p.zkv"), old);
+    EXPECT_EQ(ReadBytes(locked.file()), oldSettings);
+    EXPECT_FALSE(std::filesystem::exists(folder.file("p.zkv")));
 }
 
 TEST_F(ProjectStore, AHandlerThatFailsDuringALoadEndsItAsAFailedLoad) {

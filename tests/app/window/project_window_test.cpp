@@ -508,15 +508,9 @@ TEST_F(ProjectWindow, OpeningAFileThatIsNoProjectChangesNothing) {
 // question and the failure message. The folder takes no new file, so the project cannot be saved
 // without writing over the old file in place, which a save never does.
 TEST_F(ProjectWindow, SavingIntoAReadOnlyFolderThroughQtsDialogsKeepsTheOldFileAndSaysSo) {
-    const std::string locked = folder.file("locked");
-    std::filesystem::create_directory(locked);
-    const std::string target = locked + "/p.zkv";
     const std::string old = "[FrameTune1]\r\nEdit2=old\r\n";
-    std::ofstream(target, std::ios::binary) << old;
-    using std::filesystem::perms;
-    std::filesystem::permissions(target, perms::owner_read | perms::owner_write | perms::group_read |
-                                             perms::group_write | perms::others_read | perms::others_write);
-    testing_support::MakeFolderReadOnly(locked);
+    const testing_support::LockedFolder locked(folder.file("locked"), "p.zkv", old);
+    const std::string& target = locked.file();
     const QString before = ProjectFile;
 
     // Each step acts on the modal dialog it expects, once that dialog is up. The actions are queued:
@@ -581,7 +575,6 @@ TEST_F(ProjectWindow, SavingIntoAReadOnlyFolderThroughQtsDialogsKeepsTheOldFileA
     }
     platform::SetDialogs(scripted);
     driver.stop();
-    std::filesystem::permissions(locked, perms::owner_all);
 
     EXPECT_EQ(step, steps.size());
     EXPECT_EQ(shown, (QStringList{U("Переписать файл ?"), U("Ошибка: Невозможно сохранить проект!")}));
