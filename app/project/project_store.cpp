@@ -3,7 +3,6 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QWidget>
-#include <exception>
 
 #include "app/project/component_walk.h"
 #include "app/project/global_lists.h"
@@ -53,7 +52,7 @@ int LoadSaveProject(const ProjectScope& scope, const QString& fileName, bool sav
     // the load as a failed one instead of leaving the handler.
     try {
         return LoadSave(scope, fileName, save);
-    } catch (const std::exception&) {
+    } catch (...) {
         return kProjectFileError;
     }
 }
