@@ -122,6 +122,7 @@ TFormMain::TFormMain(QWidget* parent)
         .setFactoryNumber = [this](const QString& text) { FrameTune1->edZavNoZKV->setText(text); },
         .showWorkName = [this](int index) { ShowWorkName(index); },
     };
+    FrameArchiv1->Hooks = {.showWorkName = [this](int index) { ShowWorkName(index); }};
 
     TimerRx = new QTimer(this);
     TimerRx->setObjectName("TimerRx");
@@ -303,6 +304,7 @@ void TFormMain::showEvent(QShowEvent* event) {
 
 void TFormMain::RegisterPageRoutes() {
     // The pages that talk to the instrument in one-shot exchanges add their rows here.
+    for (AnswerRoute& row : FrameArchiv1->ArchiveAnswerRoutes()) RegisterAnswerRoute(std::move(row));
 }
 
 void TFormMain::ReadProjectPath() {

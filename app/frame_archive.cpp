@@ -1,12 +1,12 @@
 #include "app/frame_archive.h"
 
 #include <QHBoxLayout>
+#include <QListWidget>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QTreeWidget>
 #include <QVBoxLayout>
 
-#include "link/exchange_engine.h"
-#include "link/exchange_state.h"
 #include "platform/components.h"
 
 namespace {
@@ -35,6 +35,16 @@ TFrameArchiv::TFrameArchiv(QWidget* parent) : QWidget(parent) {
     ArchiveProcess->setObjectName("ArchiveProcess");
     ArchiveProcess->setRange(0, 511);
     ArchiveProcess->hide();
+    ListViewArchiv1 = new QTreeWidget(this);
+    ListViewArchiv1->setObjectName("ListViewArchiv1");
+    ListViewArchiv1->setColumnCount(17);
+    ListViewArchiv1->setRootIsDecorated(false);
+    ListViewArchiv1->setUniformRowHeights(true);
+    lbMsg = new QListWidget(this);
+    lbMsg->setObjectName("lbMsg");
+    lbMsg->addItems({QString::fromUtf8("Продолжить чтение с записи "),
+                     QString::fromUtf8("Все данные архива будут уничтожены!    Продолжить ?")});
+    lbMsg->hide();
 
     auto* buttons = new QHBoxLayout;
     for (QWidget* w : {static_cast<QWidget*>(ReadArchive), static_cast<QWidget*>(StopArchiveReading),
@@ -44,28 +54,13 @@ TFrameArchiv::TFrameArchiv(QWidget* parent) : QWidget(parent) {
     buttons->addStretch();
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(buttons);
-    layout->addStretch();
+    layout->addWidget(ListViewArchiv1, 1);
 
+    connect(ReadArchive, &QPushButton::clicked, this, [this] { ReadArchiveClick(ReadArchive); });
+    connect(ClearArchive, &QPushButton::clicked, this, [this] { ClearArchiveClick(ClearArchive); });
     connect(StopArchiveReading, &QPushButton::clicked, this, [this] { StopArchiveReadingClick(StopArchiveReading); });
     connect(StopArchiveClearing, &QPushButton::clicked, this,
             [this] { StopArchiveClearingClick(StopArchiveClearing); });
-}
-
-void TFrameArchiv::StopArchiveReadingClick(QObject*) {
-    ArchiveProcess->hide();
-    ReadArchive->show();
-    StopArchiveReading->hide();
-    EndExchange();
-    TimeoutTicks = -1;
-}
-
-void TFrameArchiv::StopArchiveClearingClick(QObject*) {
-    ArchiveProcess->hide();
-    ArchiveProcess->setValue(0);
-    ClearArchive->show();
-    StopArchiveClearing->hide();
-    EndExchange();
-    FArchOffset = 0;
 }
 
 int TFrameArchiv::ImportArchiveFile(const QString&) { return -1; }
