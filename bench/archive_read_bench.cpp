@@ -19,8 +19,8 @@
 #include <thread>
 #include <vector>
 
-#include "app/form_main.h"
-#include "app/frame_archive.h"
+#include "app/window/form_main.h"
+#include "app/archive/frame_archive.h"
 #include "platform/dialogs.h"
 #include "platform/os_services.h"
 #include "sim/archive.h"

@@ -1,7 +1,7 @@
 // The archive table's rows: where every record read from the instrument lands.
 #include <QTreeWidget>
 
-#include "app/frame_archive.h"
+#include "app/archive/frame_archive.h"
 
 namespace {
 

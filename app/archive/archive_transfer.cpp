@@ -6,7 +6,7 @@
 #include <QTreeWidget>
 #include <cstring>
 
-#include "app/frame_archive.h"
+#include "app/archive/frame_archive.h"
 #include "link/answer_parser.h"
 #include "link/exchange_engine.h"
 #include "link/exchange_state.h"

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "app/frame_archive.h"
+#include "app/archive/frame_archive.h"
 #include "sim/archive.h"
 #include "sim/hosts.h"
 #include "sim/instrument.h"
