@@ -19,8 +19,8 @@
 #include <thread>
 #include <vector>
 
-#include "app/window/form_main.h"
 #include "app/archive/frame_archive.h"
+#include "app/window/form_main.h"
 #include "platform/dialogs.h"
 #include "platform/os_services.h"
 #include "sim/archive.h"
@@ -36,7 +36,7 @@ const QString kDoneText = QString::fromUtf8("Чтение архива зако�
 // Every box is answered at once; once the reading runs, the first box ends it and the loop. What
 // the window says at its first show about the empty project it starts with is no part of the run.
 class BenchDialogs final : public platform::Dialogs {
-public:
+  public:
     bool reading = false;
     std::vector<QString> shown;
     Clock::time_point finishedAt{};
@@ -54,7 +54,7 @@ public:
     std::optional<QString> openFile(const platform::FileDialogSpec&) override { return std::nullopt; }
     std::optional<QString> saveFile(const platform::FileDialogSpec&) override { return std::nullopt; }
 
-private:
+  private:
     void record(const QString& text) {
         if (!reading) return;
         shown.push_back(text);
@@ -92,9 +92,12 @@ int main(int argc, char** argv) {
     sim::LinePace pace;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
-        if (i + 1 < argc && arg == "--baud") pace.baud = std::atoi(argv[++i]);
-        else if (i + 1 < argc && arg == "--turnaround-us") pace.turnaroundUs = std::strtoull(argv[++i], nullptr, 10);
-        else return Usage();
+        if (i + 1 < argc && arg == "--baud")
+            pace.baud = std::atoi(argv[++i]);
+        else if (i + 1 < argc && arg == "--turnaround-us")
+            pace.turnaroundUs = std::strtoull(argv[++i], nullptr, 10);
+        else
+            return Usage();
     }
     if (pace.baud <= 0) return Usage();
 
@@ -121,21 +124,11 @@ int main(int argc, char** argv) {
         return 1;
     }
 
-    const Clock::time_point origin = Clock::now();
-    auto nowUs = [origin] {
-        return static_cast<std::uint64_t>(
-            std::chrono::duration_cast<std::chrono::microseconds>(Clock::now() - origin).count());
-    };
+    // The simulated line runs on a thread of its own, as the instrument runs beside the workstation.
     std::atomic<bool> stop{false};
     std::thread line([&] {
-        while (!stop.load()) {
-            host.service(nowUs());
-            if (const auto due = host.nextDueUs()) {
-                std::this_thread::sleep_until(origin + std::chrono::microseconds(*due));
-            } else {
-                host.waitForRequest(20);
-            }
-        }
+        const Clock::time_point origin = Clock::now();
+        while (!stop.load()) host.serveRealTime(origin, 20);
     });
 
     int rows = 0;
@@ -156,9 +149,11 @@ int main(int argc, char** argv) {
     line.join();
     platform::SetDialogs(nullptr);
 
-    if (dialogs.shown.size() != 1 || dialogs.shown.front() != kDoneText || rows != sim::Instrument::kArchiveRecords) {
+    if (dialogs.shown.size() != 1 || dialogs.shown.front() != kDoneText ||
+        rows != sim::Instrument::kArchiveRecords) {
         std::fprintf(stderr, "archive_read_bench: the reading did not finish (%d rows)\n", rows);
-        for (const QString& text : dialogs.shown) std::fprintf(stderr, "  shown: %s\n", text.toUtf8().constData());
+        for (const QString& text : dialogs.shown)
+            std::fprintf(stderr, "  shown: %s\n", text.toUtf8().constData());
         return 1;
     }
     const double elapsedS = std::chrono::duration<double>(dialogs.finishedAt - startedAt).count();
@@ -166,7 +161,8 @@ int main(int argc, char** argv) {
     std::printf("archive reading: %d records, %llu requests, %d baud, turnaround %llu us\n", rows,
                 static_cast<unsigned long long>(host.answers()), pace.baud,
                 static_cast<unsigned long long>(pace.turnaroundUs));
-    std::printf("bytes: %llu to the instrument, %llu from it\n", static_cast<unsigned long long>(host.bytesIn()),
+    std::printf("bytes: %llu to the instrument, %llu from it\n",
+                static_cast<unsigned long long>(host.bytesIn()),
                 static_cast<unsigned long long>(host.bytesOut()));
     std::printf("elapsed %.3f s, wire-time limit %.3f s, ratio %.3f\n", elapsedS, limitS, elapsedS / limitS);
     return 0;

@@ -40,8 +40,11 @@ ArchiveRecordBytes MeasuredArchiveRecordBytes(int n) {
         PutFloat(record, 24 + 4 * ch, 0.05f * static_cast<float>(ch) - 0.1f);
     }
     PutFloat(record, 40, 20.5f + 0.1f * static_cast<float>(n % 10));
-    const std::uint8_t when[6] = {static_cast<std::uint8_t>(1 + n % 28), static_cast<std::uint8_t>(1 + n % 12), 9,
-                                  static_cast<std::uint8_t>(n % 24), static_cast<std::uint8_t>(n % 60),
+    const std::uint8_t when[6] = {static_cast<std::uint8_t>(1 + n % 28),
+                                  static_cast<std::uint8_t>(1 + n % 12),
+                                  9,
+                                  static_cast<std::uint8_t>(n % 24),
+                                  static_cast<std::uint8_t>(n % 60),
                                   static_cast<std::uint8_t>((7 * n) % 60)};
     std::memcpy(record.data() + 44, when, sizeof when);
     for (int ch = 0; ch < 4; ++ch) {
@@ -64,7 +67,8 @@ void SetArchiveRecord(Instrument& instrument, int n, const ArchiveRecordBytes& r
 }
 
 void FillArchiveWithMeasurements(Instrument& instrument) {
-    for (int n = 0; n < Instrument::kArchiveRecords; ++n) SetArchiveRecord(instrument, n, MeasuredArchiveRecordBytes(n));
+    for (int n = 0; n < Instrument::kArchiveRecords; ++n)
+        SetArchiveRecord(instrument, n, MeasuredArchiveRecordBytes(n));
 }
 
 void CorruptArchiveRecord(Instrument& instrument, int n) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <deque>
 #include <optional>
@@ -25,18 +26,23 @@ struct LinePace {
 // would: a request counts as received when its last byte would have arrived, and the answer's
 // bytes are released one by one at their wire times. Time is passed in by the caller.
 class PacedPtyHost {
-public:
+  public:
     PacedPtyHost(Instrument& instrument, LinePace pace);
 
     bool ok() const { return pty_.ok(); }
     const std::string& devicePath() const { return pty_.devicePath(); }
-    bool publish(const std::string& folder, int port) { return ok() && entry_.publish(devicePath(), folder, port); }
+    bool publish(const std::string& folder, int port) {
+        return ok() && entry_.publish(devicePath(), folder, port);
+    }
 
     // Takes what the workstation wrote and releases the answer bytes due by nowUs.
     void service(std::uint64_t nowUs);
     // When the next answer byte is due; nothing while no answer is on its way.
     std::optional<std::uint64_t> nextDueUs() const;
     bool waitForRequest(int timeoutMs) { return pty_.waitReadable(timeoutMs); }
+    // One turn of serving the line in real time, counted from origin: services it, then sleeps
+    // until the next answer byte is due, or waits at most waitMs for a request.
+    void serveRealTime(std::chrono::steady_clock::time_point origin, int waitMs);
 
     // The least time the traffic so far needs on the wire: every byte of both directions at the
     // baud rate plus one turnaround per answer.
@@ -45,7 +51,7 @@ public:
     std::uint64_t bytesOut() const { return bytesOut_; }
     std::uint64_t answers() const { return answers_; }
 
-private:
+  private:
     struct Timed {
         char byte;
         std::uint64_t dueUs;

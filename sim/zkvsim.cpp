@@ -6,7 +6,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
-#include <thread>
 #include <type_traits>
 
 #include "platform/clock.h"
@@ -59,20 +58,16 @@ int Serve(sim::Instrument& instrument, Host& host, const std::string& folder, in
     }
     std::signal(SIGINT, OnSignal);
     std::signal(SIGTERM, OnSignal);
-    std::printf("zkvsim: simulated instrument, address %d, published as COM%d in %s (%s)\n", instrument.address(),
-                port, folder.c_str(), host.devicePath().c_str());
+    std::printf("zkvsim: simulated instrument, address %d, published as COM%d in %s (%s)\n",
+                instrument.address(), port, folder.c_str(), host.devicePath().c_str());
     std::fflush(stdout);
 
-    using Clock = std::chrono::steady_clock;
-    const Clock::time_point origin = Clock::now();
+    const auto origin = std::chrono::steady_clock::now();
     while (!stopRequested) {
         const std::uint32_t now = platform::TickCountMs();
         Animate(instrument, now);
         if constexpr (std::is_same_v<Host, sim::PacedPtyHost>) {
-            host.service(static_cast<std::uint64_t>(
-                std::chrono::duration_cast<std::chrono::microseconds>(Clock::now() - origin).count()));
-            if (const auto due = host.nextDueUs()) std::this_thread::sleep_until(origin + std::chrono::microseconds(*due));
-            else host.waitForRequest(5);
+            host.serveRealTime(origin, 5);
         } else {
             host.service(now);
             host.waitForRequest(5);
@@ -95,7 +90,8 @@ int main(int argc, char** argv) {
         else if (i + 1 < argc && arg == "--address") address = std::atoi(argv[++i]);
         else if (i + 1 < argc && arg == "--folder") folder = argv[++i];
         else if (i + 1 < argc && arg == "--baud") baud = std::atoi(argv[++i]);
-        else if (i + 1 < argc && arg == "--turnaround-us") pace.turnaroundUs = std::strtoull(argv[++i], nullptr, 10);
+        else if (i + 1 < argc && arg == "--turnaround-us")
+            pace.turnaroundUs = std::strtoull(argv[++i], nullptr, 10);
         else return Usage(), 2;
     }
     if (port < 1 || address < 1 || address > 255 || baud < 0) return Usage(), 2;

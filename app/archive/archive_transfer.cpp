@@ -25,7 +25,9 @@ constexpr int kClearingStarts = -1;
 // The second half of the last record.
 constexpr int kLastBlock = kArchiveBytes - kArchiveBlockSize;
 
-bool IsBlockAddress(int offset) { return offset >= 0 && offset <= kLastBlock && offset % kArchiveBlockSize == 0; }
+bool IsBlockAddress(int offset) {
+    return offset >= 0 && offset <= kLastBlock && offset % kArchiveBlockSize == 0;
+}
 
 std::uint8_t Address() { return static_cast<std::uint8_t>(DevAddr); }
 
@@ -61,8 +63,8 @@ void TFrameArchiv::ReadArchiveClick(QObject*) {
     if (FArchOffset != 0) {
         const QString question = lbMsg->item(kResumeQuestion)->text() +
                                  QString::number(FArchOffset / kArchiveRecordSize + 1) + QString(" ?");
-        const int answer =
-            platform::MessageDlg(question, platform::MsgDlgType::Confirmation, platform::mbYes | platform::mbNo);
+        const int answer = platform::MessageDlg(question, platform::MsgDlgType::Confirmation,
+                                                platform::mbYes | platform::mbNo);
         if (answer == platform::mrNo) {
             FArchOffset = 0;
             ListViewArchiv1->clear();

@@ -8,9 +8,7 @@ std::uint16_t ArchiveRecordCrc(const TArchiveRecord& record) {
     return Crc16Block(RecordBytes(record), offsetof(TArchiveRecord, Crc));
 }
 
-bool ArchiveRecordValid(const TArchiveRecord& record) {
-    return record.Crc == ArchiveRecordCrc(record);
-}
+bool ArchiveRecordValid(const TArchiveRecord& record) { return record.Crc == ArchiveRecordCrc(record); }
 
 TArchiveRecord BlankArchiveRecord() {
     TArchiveRecord record;

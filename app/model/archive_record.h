@@ -7,15 +7,15 @@
 // One measurement record of the instrument's archive, as it lies in the instrument's memory and in
 // an archive file: 64 bytes, little-endian, IEEE single-precision floats.
 struct TArchiveRecord {
-    std::uint8_t Units;        // 0xAA: blank; otherwise the low four bits are the units code
+    std::uint8_t Units;  // 0xAA: blank; otherwise the low four bits are the units code
     std::uint8_t Reserved[3];
-    float PRef;                // reference pressure
-    float PMeas[4];            // pressure of channels 1..4
-    float Error[4];            // error of channels 1..4, percent
-    float AmbientTemp;         // °C
-    std::uint8_t Day;          // plain numbers, not BCD
+    float PRef;         // reference pressure
+    float PMeas[4];     // pressure of channels 1..4
+    float Error[4];     // error of channels 1..4, percent
+    float AmbientTemp;  // °C
+    std::uint8_t Day;   // plain numbers, not BCD
     std::uint8_t Month;
-    std::uint8_t Year;         // year minus 2000
+    std::uint8_t Year;  // year minus 2000
     std::uint8_t Hour;
     std::uint8_t Minute;
     std::uint8_t Second;

@@ -64,7 +64,7 @@ inline QStringList BlankCells() { return QStringList(16, QStringLiteral("------"
 // The main window with the simulated instrument on its in-memory line: every step answers the
 // last request and runs one tick of the receive pump.
 class ArchivePageTest : public WindowTest {
-protected:
+  protected:
     void SetUp() override {
         WindowTest::SetUp();
         start();

@@ -210,7 +210,8 @@ TEST_F(ArchivePageTest, AClearingWritesTheRegistersThenABlankRecordOverEveryReco
 
     dialogs.answer(platform::mrYes);
     page->ClearArchive->click();
-    ASSERT_EQ(dialogs.texts(), std::vector<QString>{U("Все данные архива будут уничтожены!    Продолжить ?")});
+    ASSERT_EQ(dialogs.texts(),
+              std::vector<QString>{U("Все данные архива будут уничтожены!    Продолжить ?")});
     EXPECT_EQ(dialogs.shown[0].type, platform::MsgDlgType::Warning);
     EXPECT_EQ(dialogs.shown[0].buttons, platform::mbYes | platform::mbNo);
     EXPECT_EQ(page->ListViewArchiv1->topLevelItemCount(), 0);
@@ -228,7 +229,8 @@ TEST_F(ArchivePageTest, AClearingWritesTheRegistersThenABlankRecordOverEveryReco
     EXPECT_EQ(secondHalf.substr(60), "6701");
     std::vector<std::string> expected = {"1;11;17;2;2;1;", "1;11;49;0;1;0;"};
     for (int offset = 0; offset < 32768; offset += 32)
-        expected.push_back("1;11;" + std::to_string(offset) + ";1;4;" + (offset % 64 ? secondHalf : firstHalf) + ";");
+        expected.push_back("1;11;" + std::to_string(offset) + ";1;4;" +
+                           (offset % 64 ? secondHalf : firstHalf) + ";");
     EXPECT_EQ(instrument.requests(), expected);
     for (int n = 0; n < 512; ++n) {
         const sim::ArchiveRecordBytes record = sim::ArchiveRecordAt(instrument, n);
@@ -273,7 +275,8 @@ TEST_F(ArchivePageTest, AReadingAndAClearingNeverRunOverEachOther) {
     EXPECT_TRUE(dialogs.shown.empty()) << "no resume question while a clearing runs";
     for (int i = 0; i < 4; ++i) step();
     for (const std::string& request : instrument.requests())
-        EXPECT_EQ(request.find("1;10;"), std::string::npos) << "a block read went out during the clearing: " << request;
+        EXPECT_EQ(request.find("1;10;"), std::string::npos)
+            << "a block read went out during the clearing: " << request;
     EXPECT_FALSE(page->StopArchiveClearing->isHidden());
     page->StopArchiveClearing->click();
 
@@ -290,14 +293,16 @@ TEST_F(ArchivePageTest, EveryErrorAnswerStopsTheTransferAndShowsTheInstrumentsTe
         int code;
         int offsetAfter;
     } cases[] = {
-        {true, 0, 3, 0},       {true, 5, 13, 160}, {true, 2, 14, 64}, {true, 7, 99, 224},
-        {false, 0, 4, 0},      {false, 1, 2, 0},   {false, 3, 6, 0},  {false, 2, 20, 0},
+        {true, 0, 3, 0},  {true, 5, 13, 160}, {true, 2, 14, 64}, {true, 7, 99, 224},
+        {false, 0, 4, 0}, {false, 1, 2, 0},   {false, 3, 6, 0},  {false, 2, 20, 0},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(::testing::Message() << (c.reading ? "reading" : "clearing") << " code " << c.code);
         dialogs.shown.clear();
-        if (c.reading) readUntil(32 * c.answersBefore);
-        else clearAnswering(c.answersBefore);
+        if (c.reading)
+            readUntil(32 * c.answersBefore);
+        else
+            clearAnswering(c.answersBefore);
         dialogs.shown.clear();
         instrument.pushFault(sim::Fault::Error(c.code));
         step();
@@ -321,9 +326,12 @@ TEST_F(ArchivePageTest, AnInstrumentThatFallsSilentEndsTheTransferWithNoLink) {
         int offsetAfter;
     } cases[] = {{true, 0, 0}, {true, 33, 1056}, {false, 0, 0}, {false, 5, 0}};
     for (const auto& c : cases) {
-        SCOPED_TRACE(::testing::Message() << (c.reading ? "reading" : "clearing") << " after " << c.answersBefore);
-        if (c.reading) readUntil(32 * c.answersBefore);
-        else clearAnswering(c.answersBefore);
+        SCOPED_TRACE(::testing::Message()
+                     << (c.reading ? "reading" : "clearing") << " after " << c.answersBefore);
+        if (c.reading)
+            readUntil(32 * c.answersBefore);
+        else
+            clearAnswering(c.answersBefore);
         dialogs.shown.clear();
         instrument.pushFault(sim::Fault::Mute());
         step();

@@ -35,8 +35,14 @@ TEST(ArchiveRecord, EveryFieldLiesAtItsByteOffset) {
         {"Hour", [](TArchiveRecord& r) { r.Hour = 0xFF; }, 47, {0xFF}},
         {"Minute", [](TArchiveRecord& r) { r.Minute = 0xFF; }, 48, {0xFF}},
         {"Second", [](TArchiveRecord& r) { r.Second = 0xFF; }, 49, {0xFF}},
-        {"SensorNo[0]", [](TArchiveRecord& r) { std::memset(r.SensorNo[0], 0xFF, 3); }, 50, {0xFF, 0xFF, 0xFF}},
-        {"SensorNo[3]", [](TArchiveRecord& r) { std::memset(r.SensorNo[3], 0xFF, 3); }, 59, {0xFF, 0xFF, 0xFF}},
+        {"SensorNo[0]",
+         [](TArchiveRecord& r) { std::memset(r.SensorNo[0], 0xFF, 3); },
+         50,
+         {0xFF, 0xFF, 0xFF}},
+        {"SensorNo[3]",
+         [](TArchiveRecord& r) { std::memset(r.SensorNo[3], 0xFF, 3); },
+         59,
+         {0xFF, 0xFF, 0xFF}},
         {"Crc", [](TArchiveRecord& r) { r.Crc = 0x0167; }, 62, {0x67, 0x01}},
     };
     for (const auto& c : cases) {
@@ -46,8 +52,9 @@ TEST(ArchiveRecord, EveryFieldLiesAtItsByteOffset) {
         const std::uint8_t* bytes = RecordBytes(record);
         for (int i = 0; i < 64; ++i) {
             const int inField = i - c.offset;
-            const std::uint8_t expected =
-                inField >= 0 && inField < static_cast<int>(c.bytes.size()) ? c.bytes[static_cast<std::size_t>(inField)] : 0;
+            const std::uint8_t expected = inField >= 0 && inField < static_cast<int>(c.bytes.size())
+                                              ? c.bytes[static_cast<std::size_t>(inField)]
+                                              : 0;
             EXPECT_EQ(bytes[i], expected) << c.field << ", byte " << i;
         }
     }
