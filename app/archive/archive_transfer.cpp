@@ -44,10 +44,10 @@ void TFrameArchiv::EnableStarts() {
 
 bool TFrameArchiv::ArchRecordValid(const TArchiveRecord& record) const { return ArchiveRecordValid(record); }
 
-bool TFrameArchiv::SendBlockRead() {
-    if (MainPort == nullptr || !IsBlockAddress(FArchOffset)) return false;
+void TFrameArchiv::SendBlockRead() {
+    // A negative field would go out as no field at all.
+    if (MainPort == nullptr || !IsBlockAddress(FArchOffset)) return;
     SendRequest(*MainPort, Address(), CmdRead, FArchOffset, MemArchive, DataBlock);
-    return true;
 }
 
 void TFrameArchiv::SendBlockWrite() {

@@ -58,7 +58,7 @@ private:
 
     void ShowWorkName(int index) const;
     void EnableStarts();
-    bool SendBlockRead();
+    void SendBlockRead();
     void SendBlockWrite();
 
     // A reading and a clearing share the offset, the record buffer and the one exchange: while one
