@@ -23,7 +23,7 @@
 #include "app/form_grad.h"
 #include "app/frame_archive.h"
 #include "app/frame_meas.h"
-#include "app/frame_result.h"
+#include "app/results/frame_result.h"
 #include "app/frame_settings.h"
 #include "app/frame_tune.h"
 #include "app/project_store.h"
@@ -121,6 +121,17 @@ TFormMain::TFormMain(QWidget* parent)
         .rxSettings = [this](const char* answer) { FrameZKV_Settings1->RxSetings(answer); },
         .setFactoryNumber = [this](const QString& text) { FrameTune1->edZavNoZKV->setText(text); },
         .showWorkName = [this](int index) { ShowWorkName(index); },
+    };
+    // "Записать" adds results rows after applying the set-up again; the results page edits the
+    // measurement page's protocol.
+    FrameMeas1->ResultRows = {
+        .tuneFromForm = [this] { return FrameTune1->TuneFromForm(SetupRecord) == 0; },
+        .addResultPoint = [this](int channel, float error, float measured, float reference, int protocolRow) {
+            Frame_Results1->AddResultPoint(channel, error, measured, reference, protocolRow);
+        },
+    };
+    Frame_Results1->Hooks = {
+        .protocol = [this] { return MeasProtocolRef{FrameMeas1->MeasProtocol.data(), &FrameMeas1->MeasCount}; },
     };
 
     TimerRx = new QTimer(this);
@@ -276,7 +287,7 @@ void TFormMain::AttachChannelSetup(TFrameTune* frame, std::uint8_t* setupRecord)
 }
 
 void TFormMain::AttachResultsSetup(TFrame_Results* frame, std::uint8_t* setupRecord) {
-    frame->SetupRecord = setupRecord;
+    frame->FSetup = setupRecord;
 }
 
 void TFormMain::SelectPage(int index) {
@@ -411,7 +422,7 @@ void TFormMain::ShutDownLink() {
 
 void TFormMain::FreeBlocks() {
     FrameTune1->SetupPtr = nullptr;
-    Frame_Results1->SetupRecord = nullptr;
+    Frame_Results1->FSetup = nullptr;
     FrameMeas1->SetRecords(nullptr, nullptr);
     SetupRecord = nullptr;
     CurrentRow = nullptr;

@@ -20,7 +20,6 @@
 #include "app/frame_graph.h"
 #include "app/key_filter.h"
 #include "app/value_text.h"
-#include "app/frame_result.h"
 #include "app/frame_tune.h"
 #include "app/pressure_units.h"
 #include "app/record_fields.h"
@@ -388,10 +387,13 @@ void TFrameMeas::SetupUncertainty() {
 }
 
 void TFrameMeas::BitBtn_WriteClick() {
+    // The results rows remember the protocol row this press fills, if it fills one.
+    const int rowToFill = CurrentRow != nullptr && MeasCount < kProtocolRowLimit ? MeasCount : -1;
     for (int channel = 1; channel <= 4; ++channel) {
-        if (IsChannelSelected(channel) && freshInRun_[channel - 1]) AddResultRow(channel);
+        if (IsChannelSelected(channel) && freshInRun_[channel - 1])
+            AddResultRow(ResultRows, SetupRecord, CurrentRow, channel, rowToFill);
     }
-    if (MeasCount >= kProtocolRowLimit || CurrentRow == nullptr) return;
+    if (rowToFill < 0) return;
     std::uint8_t* protocolRow = MeasProtocol.data() + static_cast<std::size_t>(MeasCount) * kCurrentRowSize;
     std::memcpy(protocolRow, CurrentRow, kCurrentRowSize);
     protocolRow[row::Written] = 1;
@@ -401,17 +403,4 @@ void TFrameMeas::BitBtn_WriteClick() {
         WriteInt32(protocolRow, MeasBlockOffset(channel) + block::Included, included ? 1 : 0);
     }
     ++MeasCount;
-}
-
-void AddResultRow(int channel) {
-    if (FormMain == nullptr || FormMain->SetupRecord == nullptr || FormMain->FrameMeas1 == nullptr ||
-        FormMain->FrameMeas1->CurrentRow == nullptr || FormMain->Frame_Results1 == nullptr)
-        return;
-    if (FormMain->FrameTune1->TuneFromForm(FormMain->SetupRecord) != 0) return;
-    const std::uint8_t* current = FormMain->FrameMeas1->CurrentRow;
-    const float reference = FromKPa(ChannelText(FormMain->SetupRecord, channel, channel::UnitsText),
-                                    ReadFloat32(current, MeasBlockOffset(0) + block::Pressure));
-    FormMain->Frame_Results1->AddResultPoint(channel, ReadFloat32(current, MeasBlockOffset(channel) + block::Error),
-                                             ReadFloat32(current, MeasBlockOffset(channel) + block::Pressure),
-                                             reference);
 }

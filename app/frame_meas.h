@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "app/current_row.h"
+#include "app/measurement/result_row_bridge.h"
 #include "app/statistics.h"
 
 class QCheckBox;
@@ -87,6 +88,7 @@ public:
     StatWindow FChannelWindow[4]{};
     UncertaintyBudget FBudget[4]{};
     bool FResuming = false;
+    ResultRowHooks ResultRows;
 
 private:
     struct PendingEvent {
@@ -117,5 +119,3 @@ private:
 
 // The sign survives the square: x * x for x > 0, else -(x * x).
 float SignedSquare(float x);
-// Adds a results row for the channel from the current measurement.
-void AddResultRow(int channel);
