@@ -24,7 +24,9 @@ bool RemoveProtocolRow(MeasProtocolRef protocol, int index) {
     const int filled = std::clamp(*protocol.count, 0, kProtocolRows);
     if (index < 0 || index >= filled) return false;
     const int later = filled - 1 - index;
-    if (later > 0) std::memmove(RowAt(protocol, index), RowAt(protocol, index + 1), static_cast<std::size_t>(later) * kCurrentRowSize);
+    if (later > 0)
+        std::memmove(RowAt(protocol, index), RowAt(protocol, index + 1),
+                     static_cast<std::size_t>(later) * kCurrentRowSize);
     std::memset(RowAt(protocol, filled - 1), 0, kCurrentRowSize);
     *protocol.count = filled - 1;
     return true;

@@ -12,9 +12,9 @@ struct ResultEntry {
 
 // What removing a point does to the table, the protocol and the channels' point counters.
 struct PointRemoval {
-    std::vector<int> removed;         // indexes of the entries to delete, in increasing order
-    std::vector<ResultEntry> kept;    // the other entries in their order, renumbered
-    int protocolRow = -1;             // the protocol row to remove with them; -1: none
+    std::vector<int> removed;       // indexes of the entries to delete, in increasing order
+    std::vector<ResultEntry> kept;  // the other entries in their order, renumbered
+    int protocolRow = -1;           // the protocol row to remove with them; -1: none
     std::array<int, 4> removedPerChannel{};
 };
 

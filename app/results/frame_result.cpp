@@ -20,7 +20,15 @@ namespace {
 
 QString U(const char* text) { return QString::fromUtf8(text); }
 
-enum Column : int { ChannelColumn, PointColumn, ReferenceColumn, MeasuredColumn, ErrorColumn, ToleranceColumn, SerialColumn };
+enum Column : int {
+    ChannelColumn,
+    PointColumn,
+    ReferenceColumn,
+    MeasuredColumn,
+    ErrorColumn,
+    ToleranceColumn,
+    SerialColumn
+};
 constexpr int kColumnCount = 7;
 
 struct ColumnSpec {
@@ -30,9 +38,12 @@ struct ColumnSpec {
 };
 // The tolerance column takes whatever width the others leave; the serial column stays a sliver.
 constexpr ColumnSpec kColumns[kColumnCount] = {
-    {"№ канала", 90, Qt::AlignLeft},          {"№ точки", 75, Qt::AlignHCenter},
-    {"Эталон", 150, Qt::AlignHCenter},        {"Измеренное", 150, Qt::AlignHCenter},
-    {"Погрешность, %", 150, Qt::AlignHCenter}, {"  Допуск, %", 150, Qt::AlignLeft},
+    {"№ канала", 90, Qt::AlignLeft},
+    {"№ точки", 75, Qt::AlignHCenter},
+    {"Эталон", 150, Qt::AlignHCenter},
+    {"Измеренное", 150, Qt::AlignHCenter},
+    {"Погрешность, %", 150, Qt::AlignHCenter},
+    {"  Допуск, %", 150, Qt::AlignLeft},
     {"-Зав.No-", 1, Qt::AlignLeft},
 };
 
@@ -48,7 +59,8 @@ QPushButton* Button(QWidget* parent, const char* name, const char* caption) {
 
 ResultEntry EntryOf(const QTreeWidgetItem* item) {
     const QVariant row = item->data(ChannelColumn, kProtocolRowRole);
-    return {item->text(ChannelColumn).toInt(), item->text(PointColumn).toInt(), row.isValid() ? row.toInt() : -1};
+    return {item->text(ChannelColumn).toInt(), item->text(PointColumn).toInt(),
+            row.isValid() ? row.toInt() : -1};
 }
 
 }  // namespace
@@ -73,7 +85,8 @@ TFrame_Results::TFrame_Results(QWidget* parent) : QWidget(parent) {
     header->setStretchLastSection(false);
     for (int column = 0; column < kColumnCount; ++column) {
         ListViewResults->setColumnWidth(column, kColumns[column].width);
-        ListViewResults->headerItem()->setTextAlignment(column, kColumns[column].alignment | Qt::AlignVCenter);
+        ListViewResults->headerItem()->setTextAlignment(column,
+                                                        kColumns[column].alignment | Qt::AlignVCenter);
     }
     header->setSectionResizeMode(ToleranceColumn, QHeaderView::Stretch);
     header->setSectionResizeMode(SerialColumn, QHeaderView::Fixed);
@@ -83,10 +96,12 @@ TFrame_Results::TFrame_Results(QWidget* parent) : QWidget(parent) {
     bold.setBold(true);
     ListViewResults->setFont(bold);
     ListViewResults->setStyleSheet(
-        "QTreeView::item { border-right: 1px solid palette(midlight); border-bottom: 1px solid palette(midlight); }");
+        "QTreeView::item { border-right: 1px solid palette(midlight); border-bottom: 1px solid "
+        "palette(midlight); }");
     // The selected row stays marked when the list loses the focus.
     QPalette palette = ListViewResults->palette();
-    palette.setColor(QPalette::Inactive, QPalette::Highlight, palette.color(QPalette::Active, QPalette::Highlight));
+    palette.setColor(QPalette::Inactive, QPalette::Highlight,
+                     palette.color(QPalette::Active, QPalette::Highlight));
     palette.setColor(QPalette::Inactive, QPalette::HighlightedText,
                      palette.color(QPalette::Active, QPalette::HighlightedText));
     ListViewResults->setPalette(palette);
@@ -127,7 +142,9 @@ TFrame_Results::TFrame_Results(QWidget* parent) : QWidget(parent) {
             });
 }
 
-MeasProtocolRef TFrame_Results::Protocol() const { return Hooks.protocol ? Hooks.protocol() : MeasProtocolRef{}; }
+MeasProtocolRef TFrame_Results::Protocol() const {
+    return Hooks.protocol ? Hooks.protocol() : MeasProtocolRef{};
+}
 
 void TFrame_Results::SetActionsEnabled(bool enabled) {
     Btn_ToExcel->setEnabled(enabled);
@@ -135,7 +152,8 @@ void TFrame_Results::SetActionsEnabled(bool enabled) {
     BitBtnClear->setEnabled(enabled);
 }
 
-void TFrame_Results::AddResultPoint(int channel, float error, float measured, float reference, int protocolRow) {
+void TFrame_Results::AddResultPoint(int channel, float error, float measured, float reference,
+                                    int protocolRow) {
     if (FSetup == nullptr || channel < 1 || channel > 4) return;
     const QString caption = QString::number(channel);
     const QString units = ChannelText(FSetup, channel, channel::UnitsText);
@@ -183,7 +201,8 @@ void TFrame_Results::BitBtnRemoveLineClick() {
     if (selection.isEmpty()) return;
     QTreeWidgetItem* chosen = selection.first();
     const QString point = chosen->text(PointColumn);
-    if (platform::MessageBox(nullptr, U("Удалить записи точки № ") + point + U(" ?"), U("Подтвердите операцию!"),
+    if (platform::MessageBox(nullptr, U("Удалить записи точки № ") + point + U(" ?"),
+                             U("Подтвердите операцию!"),
                              platform::MB_ICONWARNING | platform::MB_YESNO) != platform::IDYES)
         return;
     bool readable = false;
@@ -193,12 +212,14 @@ void TFrame_Results::BitBtnRemoveLineClick() {
     if (!readable || selected < 0) return;
 
     std::vector<ResultEntry> entries;
-    for (int i = 0; i < ListViewResults->topLevelItemCount(); ++i) entries.push_back(EntryOf(ListViewResults->topLevelItem(i)));
+    for (int i = 0; i < ListViewResults->topLevelItemCount(); ++i)
+        entries.push_back(EntryOf(ListViewResults->topLevelItem(i)));
     const MeasProtocolRef protocol = Protocol();
     const int measCount = protocol.count != nullptr ? *protocol.count : 0;
     const PointRemoval plan = PlanPointRemoval(entries, selected, measCount);
 
-    for (auto it = plan.removed.rbegin(); it != plan.removed.rend(); ++it) delete ListViewResults->takeTopLevelItem(*it);
+    for (auto it = plan.removed.rbegin(); it != plan.removed.rend(); ++it)
+        delete ListViewResults->takeTopLevelItem(*it);
     for (int i = 0; i < ListViewResults->topLevelItemCount(); ++i) {
         QTreeWidgetItem* item = ListViewResults->topLevelItem(i);
         const ResultEntry& entry = plan.kept[static_cast<std::size_t>(i)];

@@ -1,10 +1,11 @@
+#include "app/measurement/result_row_bridge.h"
+
 #include <gtest/gtest.h>
 
 #include <QString>
 #include <vector>
 
 #include "app/current_row.h"
-#include "app/measurement/result_row_bridge.h"
 #include "app/record_fields.h"
 #include "app/setup_record.h"
 #include "tests/support/printers.h"
@@ -26,7 +27,7 @@ struct Point {
 // The bridge between a current row (reference 100 kPa; channel 2 measured 0.101 with an error of
 // 0.1) and hooks that record what reaches the results page.
 class ResultRowBridge : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         testing_support::EnsureApplication();
         WriteFloat32(current.data(), MeasBlockOffset(0) + block::Pressure, 100.0f);
@@ -36,7 +37,9 @@ protected:
             ++applies;
             return applyPasses;
         };
-        hooks.addResultPoint = [this](int c, float e, float m, float r, int row) { points.push_back({c, e, m, r, row}); };
+        hooks.addResultPoint = [this](int c, float e, float m, float r, int row) {
+            points.push_back({c, e, m, r, row});
+        };
     }
     void units(const char* text) { SetChannelText(setup.data(), 2, channel::UnitsText, U(text)); }
 

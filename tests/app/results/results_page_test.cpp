@@ -26,7 +26,7 @@ QString U(const char* text) { return QString::fromUtf8(text); }
 // The results page alone, over a set-up record (channels 1 and 2 in kPa and MPa, tolerances 0.5
 // and 1.5) and a protocol whose rows hold the number of the press that filled them.
 class ResultsPage : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         SetChannelText(setup.data(), 1, channel::UnitsText, U("кПа"));
         SetChannelFloat(setup.data(), 1, channel::Tolerance, 0.5f);
@@ -49,7 +49,9 @@ protected:
     // A protocol row "Записать" filled although no results row came with it.
     void pressWithoutPoints() { press({}); }
 
-    std::uint8_t* protocolRow(int i) { return protocol.data() + static_cast<std::size_t>(i) * kCurrentRowSize; }
+    std::uint8_t* protocolRow(int i) {
+        return protocol.data() + static_cast<std::size_t>(i) * kCurrentRowSize;
+    }
     bool protocolRowIs(int i, int value) {
         for (std::size_t b = 0; b < kCurrentRowSize; ++b) {
             if (protocolRow(i)[b] != value) return false;
@@ -73,7 +75,9 @@ protected:
         dialogs.answer(answer);
         page.BitBtnRemoveLine->click();
     }
-    std::vector<int> counters() const { return {page.FPointCount[0], page.FPointCount[1], page.FPointCount[2], page.FPointCount[3]}; }
+    std::vector<int> counters() const {
+        return {page.FPointCount[0], page.FPointCount[1], page.FPointCount[2], page.FPointCount[3]};
+    }
 
     struct Application {
         Application() { testing_support::EnsureApplication(); }
@@ -89,10 +93,12 @@ protected:
 
 TEST_F(ResultsPage, PointsAreNumberedPerChannelAndShownWithTheChannelsUnitsAndTolerance) {
     QStringList captions;
-    for (int c = 0; c < page.ListViewResults->columnCount(); ++c) captions << page.ListViewResults->headerItem()->text(c);
-    EXPECT_EQ(captions, QStringList({U("№ канала"), U("№ точки"), U("Эталон"), U("Измеренное"), U("Погрешность, %"),
-                                     U("  Допуск, %"), U("-Зав.No-")}));
-    for (QPushButton* button : {page.BitBtnClear, page.BitBtnRemoveLine, page.Btn_ToExcel, page.Btn_ToExcel_Cal})
+    for (int c = 0; c < page.ListViewResults->columnCount(); ++c)
+        captions << page.ListViewResults->headerItem()->text(c);
+    EXPECT_EQ(captions, QStringList({U("№ канала"), U("№ точки"), U("Эталон"), U("Измеренное"),
+                                     U("Погрешность, %"), U("  Допуск, %"), U("-Зав.No-")}));
+    for (QPushButton* button :
+         {page.BitBtnClear, page.BitBtnRemoveLine, page.Btn_ToExcel, page.Btn_ToExcel_Cal})
         EXPECT_FALSE(button->isEnabled()) << button->objectName().toStdString();
 
     page.AddResultPoint(2, 0.25f, 0.101f, 0.1f, 0);
@@ -101,7 +107,8 @@ TEST_F(ResultsPage, PointsAreNumberedPerChannelAndShownWithTheChannelsUnitsAndTo
     page.AddResultPoint(1, 0.0f, 100.0f, 100.0f, 1);
     page.AddResultPoint(4, 0.0f, 0.0f, 0.0f, 1);
     page.AddResultPoint(3, 0.0f, 0.0f, 0.0f, 1);
-    EXPECT_EQ(rows(), (std::vector<QString>{"1:1", "1:2", "2:1", "2:2", "3:1", "4:1"})) << "listed by channel";
+    EXPECT_EQ(rows(), (std::vector<QString>{"1:1", "1:2", "2:1", "2:2", "3:1", "4:1"}))
+        << "listed by channel";
     EXPECT_EQ(counters(), (std::vector<int>{2, 2, 1, 1}));
 
     const QTreeWidgetItem* first = page.ListViewResults->topLevelItem(2);
@@ -114,9 +121,11 @@ TEST_F(ResultsPage, PointsAreNumberedPerChannelAndShownWithTheChannelsUnitsAndTo
     EXPECT_EQ(kpa->text(2), U("50.0000 кПа"));
     EXPECT_EQ(kpa->text(4), "-1.062") << "three decimals";
     EXPECT_EQ(kpa->text(5), "0.500");
-    EXPECT_EQ(page.ListViewResults->topLevelItem(4)->text(2), "0.0000 ") << "a channel without units shows none";
+    EXPECT_EQ(page.ListViewResults->topLevelItem(4)->text(2), "0.0000 ")
+        << "a channel without units shows none";
 
-    for (QPushButton* button : {page.BitBtnClear, page.Btn_ToExcel, page.Btn_ToExcel_Cal}) EXPECT_TRUE(button->isEnabled());
+    for (QPushButton* button : {page.BitBtnClear, page.Btn_ToExcel, page.Btn_ToExcel_Cal})
+        EXPECT_TRUE(button->isEnabled());
     EXPECT_FALSE(page.BitBtnRemoveLine->isEnabled()) << "nothing selected yet";
     EXPECT_TRUE(dialogs.shown.empty());
 }
@@ -139,7 +148,8 @@ TEST_F(ResultsPage, RemovingAPointRemovesItsRowsAndCompactsTheProtocol) {
     EXPECT_TRUE(page.BitBtnClear->isEnabled());
 
     press({1, 2});
-    EXPECT_EQ(rows(), (std::vector<QString>{"1:1", "1:2", "1:3", "2:1", "2:2", "2:3"})) << "the next points are 3";
+    EXPECT_EQ(rows(), (std::vector<QString>{"1:1", "1:2", "1:3", "2:1", "2:2", "2:3"}))
+        << "the next points are 3";
     removeRow(4);  // channel 2, point 2: the third press, now in protocol row 1
     EXPECT_EQ(rows(), (std::vector<QString>{"1:1", "1:2", "2:1", "2:2"}));
     EXPECT_TRUE(protocolRowIs(0, 1));
@@ -181,7 +191,8 @@ TEST_F(ResultsPage, APointRemovesTheProtocolRowItWasRecordedWithAndNoOther) {
     EXPECT_TRUE(protocolRowIs(0, 1));
     EXPECT_TRUE(protocolRowIs(1, 0));
     EXPECT_TRUE(rows().empty());
-    for (QPushButton* button : {page.BitBtnClear, page.BitBtnRemoveLine, page.Btn_ToExcel, page.Btn_ToExcel_Cal})
+    for (QPushButton* button :
+         {page.BitBtnClear, page.BitBtnRemoveLine, page.Btn_ToExcel, page.Btn_ToExcel_Cal})
         EXPECT_FALSE(button->isEnabled()) << "the table is empty";
 }
 
@@ -214,7 +225,8 @@ TEST_F(ResultsPage, ClearingEmptiesTheTableTheCountersAndTheWholeProtocol) {
     EXPECT_EQ(counters(), (std::vector<int>{0, 0, 0, 0}));
     EXPECT_EQ(measCount, 0);
     EXPECT_TRUE(std::all_of(protocol.begin(), protocol.end(), [](std::uint8_t b) { return b == 0; }));
-    for (QPushButton* button : {page.BitBtnClear, page.BitBtnRemoveLine, page.Btn_ToExcel, page.Btn_ToExcel_Cal})
+    for (QPushButton* button :
+         {page.BitBtnClear, page.BitBtnRemoveLine, page.Btn_ToExcel, page.Btn_ToExcel_Cal})
         EXPECT_FALSE(button->isEnabled());
     press({3});
     EXPECT_EQ(rows(), std::vector<QString>{"3:1"});
@@ -228,8 +240,10 @@ TEST_F(ResultsPage, AMouseSelectionAndTheRealQuestionRemoveAPoint) {
     page.show();
     QWidget* viewport = page.ListViewResults->viewport();
     const QPoint at = page.ListViewResults->visualItemRect(page.ListViewResults->topLevelItem(1)).center();
-    QMouseEvent down(QEvent::MouseButtonPress, at, viewport->mapToGlobal(at), Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
-    QMouseEvent up(QEvent::MouseButtonRelease, at, viewport->mapToGlobal(at), Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
+    QMouseEvent down(QEvent::MouseButtonPress, at, viewport->mapToGlobal(at), Qt::LeftButton, Qt::LeftButton,
+                     Qt::NoModifier);
+    QMouseEvent up(QEvent::MouseButtonRelease, at, viewport->mapToGlobal(at), Qt::LeftButton, Qt::NoButton,
+                   Qt::NoModifier);
     QCoreApplication::sendEvent(viewport, &down);
     QCoreApplication::sendEvent(viewport, &up);
     ASSERT_TRUE(page.BitBtnRemoveLine->isEnabled());
