@@ -1,9 +1,9 @@
 #include "app/measurement/result_row_bridge.h"
 
-#include "app/current_row.h"
-#include "app/pressure_units.h"
-#include "app/record_fields.h"
-#include "app/setup_record.h"
+#include "app/model/current_row.h"
+#include "app/model/pressure_units.h"
+#include "app/model/record_fields.h"
+#include "app/model/setup_record.h"
 
 void AddResultRow(const ResultRowHooks& hooks, const std::uint8_t* setupRecord,
                   const std::uint8_t* currentRow, int channel, int protocolRow) {

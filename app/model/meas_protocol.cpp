@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "app/current_row.h"
+#include "app/model/current_row.h"
 
 namespace {
 

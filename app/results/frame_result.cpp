@@ -10,15 +10,14 @@
 #include <vector>
 
 #include "app/model/result_points.h"
+#include "app/model/setup_record.h"
+#include "app/model/value_text.h"
 #include "app/results/report_binding.h"
-#include "app/setup_record.h"
-#include "app/value_text.h"
 #include "platform/components.h"
 #include "platform/dialogs.h"
+#include "platform/utf8_literal.h"
 
 namespace {
-
-QString U(const char* text) { return QString::fromUtf8(text); }
 
 enum Column : int {
     ChannelColumn,

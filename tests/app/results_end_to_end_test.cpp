@@ -7,19 +7,18 @@
 #include <cstring>
 #include <vector>
 
-#include "app/current_row.h"
-#include "app/frame_meas.h"
-#include "app/frame_tune.h"
-#include "app/record_fields.h"
+#include "app/measurement/frame_meas.h"
+#include "app/model/current_row.h"
+#include "app/model/record_fields.h"
+#include "app/model/setup_record.h"
+#include "app/model/value_text.h"
 #include "app/results/frame_result.h"
-#include "app/setup_record.h"
-#include "app/value_text.h"
+#include "app/setup/frame_tune.h"
+#include "platform/utf8_literal.h"
 #include "tests/app/simulator_window_fixture.h"
 #include "tests/support/printers.h"
 
 namespace {
-
-QString U(const char* text) { return QString::fromUtf8(text); }
 
 // What one results row should show.
 struct Expected {

@@ -5,16 +5,15 @@
 #include <QString>
 #include <vector>
 
-#include "app/current_row.h"
-#include "app/record_fields.h"
-#include "app/setup_record.h"
+#include "app/model/current_row.h"
+#include "app/model/record_fields.h"
+#include "app/model/setup_record.h"
+#include "platform/utf8_literal.h"
 #include "tests/support/printers.h"
 #include "tests/support/qt_application.h"
 #include "tests/support/scripted_dialogs.h"
 
 namespace {
-
-QString U(const char* text) { return QString::fromUtf8(text); }
 
 struct Point {
     int channel;

@@ -5,7 +5,7 @@
 #include <ostream>
 #include <vector>
 
-#include "app/current_row.h"
+#include "app/model/current_row.h"
 #include "app/model/meas_protocol.h"
 #include "app/model/result_points.h"
 

@@ -12,16 +12,15 @@
 #include <cstring>
 #include <vector>
 
-#include "app/current_row.h"
+#include "app/model/current_row.h"
+#include "app/model/setup_record.h"
 #include "app/results/frame_result.h"
-#include "app/setup_record.h"
+#include "platform/utf8_literal.h"
 #include "tests/support/printers.h"
 #include "tests/support/qt_application.h"
 #include "tests/support/scripted_dialogs.h"
 
 namespace {
-
-QString U(const char* text) { return QString::fromUtf8(text); }
 
 // The results page alone, over a set-up record (channels 1 and 2 in kPa and MPa, tolerances 0.5
 // and 1.5) and a protocol whose rows hold the number of the press that filled them.
@@ -79,9 +78,7 @@ class ResultsPage : public ::testing::Test {
         return {page.FPointCount[0], page.FPointCount[1], page.FPointCount[2], page.FPointCount[3]};
     }
 
-    struct Application {
-        Application() { testing_support::EnsureApplication(); }
-    } application;  // before the page
+    testing_support::WithApplication application;  // before the page
     testing_support::ScriptedDialogs dialogs;
     testing_support::InstalledDialogs installed{dialogs};
     std::vector<std::uint8_t> setup = std::vector<std::uint8_t>(kSetupRecordSize, 0);
