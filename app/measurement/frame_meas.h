@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "app/model/channel_conversion.h"
 #include "app/measurement/result_row_bridge.h"
+#include "app/model/channel_conversion.h"
 #include "app/model/current_row.h"
 #include "app/model/statistics.h"
 

@@ -21,7 +21,7 @@ struct ResultsHooks {
 // tolerances; removes points, clears them, and starts the protocols.
 class TFrame_Results : public QWidget {
     Q_OBJECT
-  public:
+public:
     explicit TFrame_Results(QWidget* parent = nullptr);
 
     // Numbers a verification point of channel 1..4 and shows it with the channel's units and
@@ -47,7 +47,7 @@ class TFrame_Results : public QWidget {
     const std::uint8_t* FSetup = nullptr;  // the shared set-up record, read only
     ResultsHooks Hooks;
 
-  private:
+private:
     MeasProtocolRef Protocol() const;
     void SetActionsEnabled(bool enabled);
 };

@@ -1,12 +1,10 @@
 #include "app/results/report_binding.h"
 
-#include <QString>
-
 #include "platform/dialogs.h"
+#include "platform/utf8_literal.h"
 
 int MakeReport(int /*mode*/) {
-    // No report library is bound to the workstation yet, so there is none to load.
-    platform::MessageDlg(QString::fromUtf8("Библиотека не найдена!"), platform::MsgDlgType::Error,
-                         platform::mbOK);
+    // The workstation does not load the report library yet: it answers as when none is found.
+    platform::MessageDlg(U("Библиотека не найдена!"), platform::MsgDlgType::Error, platform::mbOK);
     return -1;
 }
