@@ -23,6 +23,7 @@
 #include "app/window/form_main.h"
 #include "platform/dialogs.h"
 #include "platform/os_services.h"
+#include "platform/utf8_literal.h"
 #include "sim/archive.h"
 #include "sim/instrument.h"
 #include "sim/paced_host.h"
@@ -31,7 +32,7 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-const QString kDoneText = QString::fromUtf8("Чтение архива закончено.");
+const QString kDoneText = U("Чтение архива закончено.");
 
 // Every box is answered at once; once the reading runs, the first box ends it and the loop. What
 // the window says at its first show about the empty project it starts with is no part of the run.

@@ -13,6 +13,7 @@
 #include "link/my_comm.h"
 #include "link/protocol.h"
 #include "platform/dialogs.h"
+#include "platform/utf8_literal.h"
 
 namespace {
 
@@ -103,7 +104,7 @@ void TFrameArchiv::RxArchiveBlock(const char* text) {
             FArchOffset = 0;
             CloseMainPort();
             StopArchiveReadingClick(nullptr);
-            platform::ShowMessage(QString::fromUtf8("Чтение архива закончено."));
+            platform::ShowMessage(U("Чтение архива закончено."));
             return;
         }
     }

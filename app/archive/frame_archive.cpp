@@ -8,13 +8,14 @@
 #include <QVBoxLayout>
 
 #include "platform/components.h"
+#include "platform/utf8_literal.h"
 
 namespace {
 
 QPushButton* Button(QWidget* parent, const char* name, const char* caption, const char* hint) {
-    auto* button = new QPushButton(QString::fromUtf8(caption), parent);
+    auto* button = new QPushButton(U(caption), parent);
     button->setObjectName(name);
-    if (hint) button->setToolTip(QString::fromUtf8(hint));
+    if (hint) button->setToolTip(U(hint));
     return button;
 }
 
@@ -42,8 +43,8 @@ TFrameArchiv::TFrameArchiv(QWidget* parent) : QWidget(parent) {
     ListViewArchiv1->setUniformRowHeights(true);
     lbMsg = new QListWidget(this);
     lbMsg->setObjectName("lbMsg");
-    lbMsg->addItems({QString::fromUtf8("Продолжить чтение с записи "),
-                     QString::fromUtf8("Все данные архива будут уничтожены!    Продолжить ?")});
+    lbMsg->addItems({U("Продолжить чтение с записи "),
+                     U("Все данные архива будут уничтожены!    Продолжить ?")});
     lbMsg->hide();
 
     auto* buttons = new QHBoxLayout;

@@ -11,14 +11,13 @@
 #include <vector>
 
 #include "app/archive/frame_archive.h"
+#include "platform/utf8_literal.h"
 #include "sim/archive.h"
 #include "sim/hosts.h"
 #include "sim/instrument.h"
 #include "tests/app/window_fixture.h"
 
 namespace archive_testing {
-
-inline QString U(const char* text) { return QString::fromUtf8(text); }
 
 inline const QString kNoLink = U("Нет связи с устройством!");
 inline const QString kReadingDone = U("Чтение архива закончено.");
