@@ -272,7 +272,7 @@ void TFormMain::AttachChannelSetup(TFrameTune* frame, std::uint8_t* setupRecord)
 }
 
 void TFormMain::AttachResultsSetup(TFrame_Results* frame, std::uint8_t* setupRecord) {
-    frame->SetupRecord = setupRecord;
+    frame->FSetup = setupRecord;
 }
 
 void TFormMain::SelectPage(int index) {
@@ -294,6 +294,7 @@ void TFormMain::showEvent(QShowEvent* event) {
 
 void TFormMain::RegisterPageRoutes() {
     // The pages that talk to the instrument in one-shot exchanges add their rows here.
+    for (AnswerRoute& row : FrameArchiv1->ArchiveAnswerRoutes()) RegisterAnswerRoute(std::move(row));
 }
 
 void TFormMain::ReadProjectPath() {
@@ -395,7 +396,7 @@ void TFormMain::ShutDownLink() {
 
 void TFormMain::FreeBlocks() {
     FrameTune1->SetupPtr = nullptr;
-    Frame_Results1->SetupRecord = nullptr;
+    Frame_Results1->FSetup = nullptr;
     FrameMeas1->SetRecords(nullptr, nullptr);
     SetupRecord = nullptr;
     CurrentRow = nullptr;
