@@ -6,6 +6,7 @@
 #include <QListWidget>
 #include <QTabWidget>
 
+#include "app/calibration/form_grad.h"
 #include "app/measurement/frame_meas.h"
 #include "app/results/frame_result.h"
 #include "app/settings/frame_settings.h"
@@ -62,5 +63,13 @@ void TFormMain::WirePageHooks() {
         .referenceInMPa = [settings] {
             return settings->cfgEtlPD_30_unit->isHidden() && settings->cfgEtlPDunit->currentIndex() == 1;
         },
+    };
+}
+
+void TFormMain::WireCalibrationWindow() {
+    if (!FormGrad) return;
+    FormGrad->FrameZKV_Grad1->Hooks = {
+        .port = [this] { return Comm.get(); },
+        .showWorkName = [this](int index) { ShowWorkName(index); },
     };
 }
