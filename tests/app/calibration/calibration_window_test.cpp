@@ -218,17 +218,18 @@ TEST_F(CalibrationWindow, AReadThatFailsLeavesNoCoefficientFromAnEarlierReadToWr
     } cases[] = {
         {"error at the coefficient", {sim::Fault::Error(5)}, false, {"1;10;18;3;3;"}, InstrumentErrorText(5), ""},
         {"error at the current", {asUsual, sim::Fault::Error(11)}, false, {"1;10;18;3;3;", "1;1;6;"},
-         InstrumentErrorText(11), "1.000000"},
+         InstrumentErrorText(11), "0.500000"},
         {"no current", {asUsual, sim::Fault::Mute()}, true, {"1;10;18;3;3;", "1;1;6;"}, "Нет связи с устройством!",
-         "1.000000"},
+         "0.500000"},
     };
     for (const Case& c : cases) {
-        readChannel(0, "4");
+        readChannel(1, "4");
         ASSERT_EQ(frame->CMCalibFactor->text(), "1.0000000") << c.name;
         takeRequests();
 
+        // The same channel again, after its coefficient has changed in the instrument.
+        instrument.setFloat(3, 18, 0.5f);
         for (const sim::Fault& fault : c.faults) instrument.pushFault(fault);
-        frame->CMeasurementTabs->setCurrentIndex(1);
         frame->CMReadClick();
         if (c.silent) {
             ASSERT_TRUE(pumpUntil([&] { return instrument.requests().size() == c.requests.size(); })) << c.name;
@@ -244,6 +245,7 @@ TEST_F(CalibrationWindow, AReadThatFailsLeavesNoCoefficientFromAnEarlierReadToWr
         frame->CMWriteClick();
         expectRangeRefusal("1...500", c.name);
         instrument.clearFaults();
+        instrument.setFloat(3, 18, 1.0f);
     }
 }
 
@@ -276,6 +278,30 @@ TEST_F(CalibrationWindow, AChannelChangeDuringAReadCannotMixChannels) {
     EXPECT_EQ(frame->CMCalibFactor->text(), "");
     frame->CMWriteClick();
     expectRangeRefusal("1...500", "channel 3's coefficient on channel 4");
+}
+
+TEST_F(CalibrationWindow, TheNewCoefficientFollowsTheTrueCurrentAndWaitsForNumbers) {
+    frame->GradModes->setCurrentIndex(1);
+    frame->CalibFactor->setText("1.2345");
+    frame->CMMeasuredValue->setText("12");
+    struct Case {
+        const char* sample;
+        const char* computed;
+    } cases[] = {
+        {"11", "1.3467274"},
+        {"abc", "1.3467274"},  // not a number: the last coefficient stays
+        {"", "1.3467274"},
+        {"12", "1.2345001"},  // the float 1.2345 lies just above it
+        {"11abc", "1.3467274"},  // a number followed by more reads as the number
+        {"0", ""},
+        {"24", "0.6172500"},
+    };
+    for (const Case& c : cases) {
+        frame->CMSampleValue->setText(c.sample);
+        EXPECT_EQ(frame->CMCalibFactor->text(), c.computed) << c.sample;
+    }
+    frame->CMMeasuredValue->setText("-");
+    EXPECT_EQ(frame->CMCalibFactor->text(), "0.6172500") << "a measured text that is no number computes nothing";
 }
 
 // A read whose time-out has passed leaves its edit as the requester; no later write may put its
