@@ -86,6 +86,7 @@ private:
     // The first answer of a coefficient read: the coefficient, then the ask for the measured current.
     void CalibFactorAnswer(const char* answer);
     bool ReadOpen() const;
+    void ClearChannelValues();
 
     int readChannel_ = 0;  // the channel (tab index) the open coefficient read belongs to
 };

@@ -91,9 +91,7 @@ void TFrameZKV_Grad::CEWriteCFClick() {
 void TFrameZKV_Grad::CMReadClick() {
     if (CheckEditRange(CMSampleValue, 30, 0) != 0) return;
     const int channel = CMeasurementTabs->currentIndex();
-    CalibFactor->clear();
-    CMMeasuredValue->clear();
-    CMCalibFactor->clear();
+    ClearChannelValues();
     if (OpenExchange(CalibFactor, kWorkReadParameter, [&](TMyComm& port) {
             SendRequest(port, Address(), CmdRead, CalibFactorRegister(channel), MemParams, DataFloat);
         })) {
@@ -132,6 +130,13 @@ void TFrameZKV_Grad::I_EmulKeyDown(int key) {
     if (key == Qt::Key_Return || key == Qt::Key_Enter) CESet_IClick();
 }
 
+// The coefficient last: clearing the measured current may compute one from what is left.
+void TFrameZKV_Grad::ClearChannelValues() {
+    CalibFactor->clear();
+    CMMeasuredValue->clear();
+    CMCalibFactor->clear();
+}
+
 bool TFrameZKV_Grad::ReadOpen() const {
     return UiExchange && (Requester == CalibFactor || Requester == CMMeasuredValue);
 }
@@ -141,9 +146,7 @@ void TFrameZKV_Grad::CMeasurementTabsChange() {
         EndExchange();
         TimeoutTicks = -1;
     }
-    CalibFactor->clear();
-    CMMeasuredValue->clear();
-    CMCalibFactor->clear();
+    ClearChannelValues();
 }
 
 std::vector<AnswerRoute> TFrameZKV_Grad::AnswerRoutes() {
