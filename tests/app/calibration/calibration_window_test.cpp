@@ -252,19 +252,24 @@ TEST_F(CalibrationWindow, AReadThatFailsLeavesNoCoefficientFromAnEarlierReadToWr
 TEST_F(CalibrationWindow, AChannelChangeDuringAReadCannotMixChannels) {
     frame->CMeasurementTabs->setCurrentIndex(0);
     frame->CMSampleValue->setText("4");
+    // The first answer is in and the second request is out, its answer held back, when the user
+    // picks channel 3.
+    instrument.pushFault(sim::Fault::Delay(0));
+    instrument.pushFault(sim::Fault::Delay(5));
     frame->CMReadClick();
-    // The first answer is in and the second request is out when the user picks channel 3.
-    ASSERT_TRUE(pumpUntil([&] { return !frame->CalibFactor->text().isEmpty(); }));
+    ASSERT_TRUE(pumpUntil([&] { return instrument.requests().size() == 2; }));
+    ASSERT_EQ(frame->CalibFactor->text(), "1.000000");
     frame->CMeasurementTabs->setCurrentIndex(2);
     EXPECT_FALSE(UiExchange);
     EXPECT_EQ(Requester, nullptr);
     EXPECT_EQ(TimeoutTicks, -1);
     for (int tick = 0; tick < 20; ++tick) {
-        host.service(0);
+        host.service(10);
         window->TimerRxTimer();
         window->TimerRSTimeoutTimer();
     }
-    EXPECT_EQ(takeRequests(), (Strings{"1;10;14;3;3;", "1;1;5;"}));
+    EXPECT_FALSE(instrument.hasPendingOutput()) << "the answer went out";
+    EXPECT_EQ(takeRequests(), (Strings{"1;10;14;3;3;", "1;1;5;"})) << "the second step asked the read's own channel";
     EXPECT_EQ(frame->CalibFactor->text(), "") << "channel 1's values are not shown for channel 3";
     EXPECT_EQ(frame->CMMeasuredValue->text(), "");
     EXPECT_EQ(frame->CMCalibFactor->text(), "");
