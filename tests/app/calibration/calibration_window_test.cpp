@@ -4,6 +4,7 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTreeWidget>
 #include <QTabBar>
 #include <QTabWidget>
 #include <functional>
@@ -380,15 +381,21 @@ TEST_F(CalibrationWindow, ARequestToAPortThatWillNotOpenEndsWithNoLink) {
 }
 
 TEST_F(CalibrationWindow, ItsRequestsSupersedeAPagesExchangeAndAPageChangeEndsItsRead) {
-    // An archive reading is open when the offset is read here: the answer comes here.
+    // An archive reading waits for its first block when the offset is read here: the answer comes
+    // here, and the reading gets nothing more.
     instrument.setFloat(3, 10, 0.25f);
-    Requester = window->FrameArchiv1->ReadArchive;
-    UiExchange = true;
-    TimeoutTicks = 4;
+    instrument.pushFault(sim::Fault::Mute());
+    window->FrameArchiv1->ReadArchive->click();
+    ASSERT_EQ(Requester, window->FrameArchiv1->ListViewArchiv1);
+    ASSERT_TRUE(pumpUntil([&] { return !instrument.requests().empty(); }));
     frame->BitBtn1Click();
     EXPECT_EQ(Requester, frame->CECorrFactor);
     ASSERT_TRUE(finish());
     EXPECT_EQ(frame->CECorrFactor->text(), "0.250000");
+    EXPECT_EQ(window->FrameArchiv1->ListViewArchiv1->topLevelItemCount(), 0);
+    countdown(20);
+    EXPECT_TRUE(dialogs.shown.empty());
+    takeRequests();
 
     // A write takes the exchange without a requester: the page's control gets nothing.
     QLineEdit pageEdit;
@@ -398,7 +405,7 @@ TEST_F(CalibrationWindow, ItsRequestsSupersedeAPagesExchangeAndAPageChangeEndsIt
     frame->CESetMinClick();
     ASSERT_TRUE(finish());
     EXPECT_EQ(pageEdit.text(), "page");
-    takeRequests();
+    EXPECT_EQ(takeRequests(), Strings{"1;11;43;0;3;0.000000;"});
 
     // The user changes the main window's page while a coefficient read is open: the read ends.
     // Its first answer is held back until the page has changed.
