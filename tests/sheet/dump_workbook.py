@@ -26,6 +26,7 @@ def sides(cell):
 
 def main(path):
     book = openpyxl.load_workbook(path)
+    sys.stdout.reconfigure(encoding="utf-8")
     out = sys.stdout
     for n, sheet in enumerate(book.worksheets, 1):
         out.write(f"sheet\t{n}\t{sheet.title}\t{sheet.sheet_state}\n")
