@@ -14,7 +14,7 @@ using namespace platform;
 
 class RegisteredWindows : public ::testing::Test {
 protected:
-    ZkvWindow top{"testClass", "Отладка", nullptr, nullptr, nullptr};
+    ZkvWindow top{"testClass", "Debug", nullptr, nullptr, nullptr};
     ZkvWindow panel{"TPanel", nullptr, &top, nullptr, nullptr};
     ZkvWindow deepList{"TListBox", nullptr, &panel, nullptr, nullptr};
     ZkvWindow button{"TButton", nullptr, &top, nullptr, nullptr};
@@ -49,7 +49,7 @@ protected:
 
 TEST_F(RegisteredWindows, FoundByExactClassAndOptionalTitle) {
     EXPECT_EQ(FindWindowA("testClass", nullptr), &top);
-    EXPECT_EQ(FindWindowA("testClass", "Отладка"), &top);
+    EXPECT_EQ(FindWindowA("testClass", "Debug"), &top);
     EXPECT_EQ(FindWindowA("testClass", "other"), nullptr);
     EXPECT_EQ(FindWindowA("TestClass", nullptr), nullptr);
     EXPECT_EQ(FindWindowA("TPanel", nullptr), nullptr);  // a child is not a top-level window
