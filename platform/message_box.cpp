@@ -13,7 +13,9 @@ MessageBoxHandler& Handler() {
     return handler;
 }
 
-std::string Utf8FromCp1251(const char* text) { return text ? Utf8FromWide(WideFromCp1251(text)) : std::string(); }
+std::string Utf8FromCp1251(const char* text) {
+    return text ? Utf8FromWide(WideFromCp1251(text)) : std::string();
+}
 
 }  // namespace
 

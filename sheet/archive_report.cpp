@@ -16,10 +16,10 @@ using namespace platform;
 namespace {
 
 constexpr int kFirstDataRow = 5;
-constexpr int kCopiedRow = 6;     // the middle one of the template's three data rows
+constexpr int kCopiedRow = 6;  // the middle one of the template's three data rows
 constexpr int kTemplateRows = 3;
-constexpr int kFirstColumn = 2;   // the list view's column 0 lands in B
-constexpr int kTitleColumn = 8;   // H2
+constexpr int kFirstColumn = 2;  // the list view's column 0 lands in B
+constexpr int kTitleColumn = 8;  // H2
 constexpr int kTitleRow = 2;
 constexpr int kTextBuffer = 1024;
 // A worksheet has 16384 columns; a list view that claims more is not believed.
@@ -38,8 +38,8 @@ int ColumnCount(HWND listView) {
     int count = 0;
     while (count < kMaxColumns) {
         LVCOLUMNA column{};  // asks for no text: only whether the column exists
-        if (SendMessageA(listView, LVM_GETCOLUMNA, static_cast<WPARAM>(count), reinterpret_cast<LPARAM>(&column)) ==
-            0)
+        if (SendMessageA(listView, LVM_GETCOLUMNA, static_cast<WPARAM>(count),
+                         reinterpret_cast<LPARAM>(&column)) == 0)
             break;
         ++count;
     }
@@ -100,7 +100,8 @@ int CopyTemplate(const std::string& destination, const std::string& source) {
     }
     std::vector<char> content;
     char chunk[65536];
-    for (std::size_t got; (got = std::fread(chunk, 1, sizeof chunk, input)) > 0;) content.insert(content.end(), chunk, chunk + got);
+    for (std::size_t got; (got = std::fread(chunk, 1, sizeof chunk, input)) > 0;)
+        content.insert(content.end(), chunk, chunk + got);
     const bool readWhole = !std::ferror(input);
     std::fclose(input);
     if (!readWhole || content.empty()) return -1;
@@ -131,7 +132,8 @@ int ExportArchive(HWND listView) {
     if (CopyTemplate(outputPath, templatePath) != 0) return -3;
     ArchiveObjects objects;
     if (CreateExcel(&objects.application) != 0) return -5;
-    if (OpenWorkbook(&objects.application, &objects.workbook, outputPath.c_str()) != 0) return objects.Quit(-6);
+    if (OpenWorkbook(&objects.application, &objects.workbook, outputPath.c_str()) != 0)
+        return objects.Quit(-6);
     if (GetWorksheet(&objects.worksheet, &objects.workbook, 1) != 0) return objects.Quit(-7);
 
     const int items = ItemCount(listView);
@@ -146,7 +148,8 @@ int ExportArchive(HWND listView) {
     char buffer[kTextBuffer];
     for (int i = 0; i < items; ++i) {
         for (int j = 0; j < columns; ++j) {
-            if (SetCellText(&objects.worksheet, kFirstColumn + j, kFirstDataRow + i, CellText(listView, i, j, buffer)) != 0)
+            if (SetCellText(&objects.worksheet, kFirstColumn + j, kFirstDataRow + i,
+                            CellText(listView, i, j, buffer)) != 0)
                 return objects.Quit(-11);
         }
     }

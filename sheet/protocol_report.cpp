@@ -48,12 +48,12 @@ std::string Cp1251(const std::string& utf8) { return Cp1251FromWide(WideFromUtf8
 
 const char* TitleOf(std::int32_t mode) {
     switch (mode) {
-    case 0:
-        return "Протокол поверки ДД";
-    case 1:
-        return "Протокол калибровки ДД";
-    default:
-        return nullptr;
+        case 0:
+            return "Протокол поверки ДД";
+        case 1:
+            return "Протокол калибровки ДД";
+        default:
+            return nullptr;
     }
 }
 
@@ -92,7 +92,8 @@ void PutAtLetter(std::int32_t column, std::int32_t row, std::string_view text) {
 }
 
 void WriteHeader(const ChannelReportBlock& block) {
-    for (int k = 0; k < kHeaderTexts; ++k) PutCell(Context().map->HeaderCells[k], SlotText(block.HeaderText[k]));
+    for (int k = 0; k < kHeaderTexts; ++k)
+        PutCell(Context().map->HeaderCells[k], SlotText(block.HeaderText[k]));
 }
 
 void WriteFooter(const ChannelReportBlock& block) {
@@ -116,7 +117,8 @@ void WritePoints(const ChannelReportBlock& block) {
     const int rows = PointRowCount(block);
     for (int p = 0; p < rows; ++p) {
         for (int k = 0; k < kPointTexts; ++k)
-            PutAtLetter(map.PointCols[k].Column, map.PointCols[k].Row + p, SlotText(block.PointText[p].Text[k]));
+            PutAtLetter(map.PointCols[k].Column, map.PointCols[k].Row + p,
+                        SlotText(block.PointText[p].Text[k]));
     }
 }
 
@@ -138,7 +140,8 @@ int OpenReport(std::int32_t mode) {
         folder + "/reports/" + title + " " + DateStamp(now) + " " + TimeStamp(now) + ".xlsx";
     if (!PathExists(templatePath)) return -3;
     std::error_code failed;
-    std::filesystem::copy_file(templatePath, outputPath, std::filesystem::copy_options::overwrite_existing, failed);
+    std::filesystem::copy_file(templatePath, outputPath, std::filesystem::copy_options::overwrite_existing,
+                               failed);
     if (failed) return -4;
 
     ClearContext();

@@ -16,9 +16,7 @@ std::optional<std::string>& ExeFolderOverride() {
     return folder;
 }
 
-std::time_t WallClockSeconds() {
-    return std::chrono::system_clock::to_time_t(platform::WallClockNow());
-}
+std::time_t WallClockSeconds() { return std::chrono::system_clock::to_time_t(platform::WallClockNow()); }
 
 }  // namespace
 

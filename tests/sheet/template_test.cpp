@@ -20,7 +20,9 @@ using testing_support::WorkbookDump;
 constexpr int kFirstPointRow = 32;
 constexpr int kTemplatePointRows = 10;
 
-std::string TemplatePath(const std::string& title) { return std::string(ZKV_TEMPLATE_DIR) + "/" + title + ".xlsx"; }
+std::string TemplatePath(const std::string& title) {
+    return std::string(ZKV_TEMPLATE_DIR) + "/" + title + ".xlsx";
+}
 
 // Where a filler writes must be a free cell: alone, or the first cell of its merged range.
 void ExpectWritable(const SheetDump& sheet, const std::string& ref) {
@@ -98,7 +100,8 @@ INSTANTIATE_TEST_SUITE_P(Kinds, ProtocolTemplateTest,
                          testing::Values(ProtocolTemplate{"Протокол поверки ДД", sheet::kVerificationMap},
                                          ProtocolTemplate{"Протокол калибровки ДД", sheet::kCalibrationMap}),
                          [](const testing::TestParamInfo<ProtocolTemplate>& kind) {
-                             return kind.index == 0 ? std::string("Verification") : std::string("Calibration");
+                             return kind.index == 0 ? std::string("Verification")
+                                                    : std::string("Calibration");
                          });
 
 TEST(ArchiveTemplateTest, HeadedTableWithThreeRuledDataRowsAndAFreeTitleCell) {

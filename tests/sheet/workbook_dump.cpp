@@ -48,7 +48,8 @@ bool SplitRef(const std::string& ref, int& column, int& row) {
 
 std::string CellRef(int column, int row) {
     std::string letters;
-    for (int n = column; n > 0; n = (n - 1) / 26) letters.insert(letters.begin(), static_cast<char>('A' + (n - 1) % 26));
+    for (int n = column; n > 0; n = (n - 1) / 26)
+        letters.insert(letters.begin(), static_cast<char>('A' + (n - 1) % 26));
     return letters + std::to_string(row);
 }
 
