@@ -1,9 +1,8 @@
 #include "platform/message_box.h"
 
-#include <cstdio>
+#include <string>
 
 #include "platform/clock.h"
-#include "platform/wide_text.h"
 
 namespace platform {
 namespace {
@@ -13,21 +12,12 @@ MessageBoxHandler& Handler() {
     return handler;
 }
 
-std::string Utf8FromCp1251(const char* text) {
-    return text ? Utf8FromWide(WideFromCp1251(text)) : std::string();
-}
-
 }  // namespace
 
-int MessageBoxA(HWND /*owner*/, const char* text, const char* caption, UINT type) {
-    const std::string utf8Text = Utf8FromCp1251(text);
-    const std::string utf8Caption = Utf8FromCp1251(caption);
-    if (Handler()) return Handler()(utf8Text, utf8Caption, type);
-    // Without a handler the box still reaches whoever watches the program's output.
-    const std::string line = "[" + utf8Caption + "] " + utf8Text;
-    DebugLine(line);
-    std::fprintf(stderr, "%s\n", line.c_str());
-    return IDOK;
+int SystemMessageBox(std::string_view text, std::string_view caption, unsigned flags) {
+    if (Handler()) return Handler()(text, caption, flags);
+    DebugLine(std::string(caption) + ": " + std::string(text));
+    return (flags & 0x0F) == MB_OK ? IDOK : IDCANCEL;
 }
 
 MessageBoxHandler SetMessageBoxHandler(MessageBoxHandler handler) {

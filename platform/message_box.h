@@ -1,26 +1,30 @@
 #pragma once
 
-// Message boxes without an owner window, as the report library shows them. The library has no
-// widgets of its own: the program that loads it installs the handler that shows the box (the
-// workstation, with its dialogs), and tests install one that records it.
-
 #include <functional>
-#include <string>
-
-#include "platform/window_handle.h"
+#include <string_view>
 
 namespace platform {
 
-constexpr UINT MB_OK = 0x0;
-constexpr UINT MB_ICONERROR = 0x10;
-constexpr int IDOK = 1;
+// Flags and results of the system message box.
+enum MessageBoxFlag : unsigned {
+    MB_OK = 0x00,
+    MB_OKCANCEL = 0x01,
+    MB_YESNOCANCEL = 0x03,
+    MB_YESNO = 0x04,
+    MB_ICONERROR = 0x10,
+    MB_ICONQUESTION = 0x20,
+    MB_ICONWARNING = 0x30,
+    MB_ICONINFORMATION = 0x40,
+};
+enum MessageBoxResult : int { IDOK = 1, IDCANCEL = 2, IDYES = 6, IDNO = 7 };
 
-// Texts in code page 1251. Answers the handler's answer; without a handler the texts go to the
-// debug output and the standard error, and the answer is IDOK.
-int MessageBoxA(HWND owner, const char* text, const char* caption, UINT type);
+// The system message box without an owner window, for code that runs without widgets (the report
+// library). Texts are UTF-8. The workstation's dialogs answer it once they are linked in
+// (dialogs.cpp connects them); with no handler the box goes to the debug output and is answered
+// as if closed (IDOK for an OK box, IDCANCEL otherwise).
+int SystemMessageBox(std::string_view text, std::string_view caption, unsigned flags);
 
-// Receives the texts in UTF-8.
-using MessageBoxHandler = std::function<int(const std::string& text, const std::string& caption, UINT type)>;
+using MessageBoxHandler = std::function<int(std::string_view text, std::string_view caption, unsigned flags)>;
 // Returns the previous handler.
 MessageBoxHandler SetMessageBoxHandler(MessageBoxHandler handler);
 

@@ -27,9 +27,8 @@ constexpr int kMaxColumns = 16384 - kFirstColumn + 1;
 
 std::string Cp1251(const std::string& utf8) { return Cp1251FromWide(WideFromUtf8(utf8)); }
 
-void ShowCopyError(const char* format, const std::string& path) {
-    const std::string text = Cp1251(format) + Cp1251(path);
-    MessageBoxA(nullptr, text.c_str(), Cp1251("Ошибка формирования протокола").c_str(), MB_OK | MB_ICONERROR);
+void ShowCopyError(const char* text, const std::string& path) {
+    SystemMessageBox(text + path, "Ошибка формирования протокола", MB_OK | MB_ICONERROR);
 }
 
 int ItemCount(HWND listView) { return static_cast<int>(SendMessageA(listView, LVM_GETITEMCOUNT, 0, 0)); }

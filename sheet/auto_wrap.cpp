@@ -87,10 +87,12 @@ const char* DispErrorText(HRESULT code) {
         case DISP_E_MEMBERNOTFOUND:
             return "Запрошенный член не существует.";
         case DISP_E_PARAMNOTFOUND:
-            return "Один из DISPID параметров не соответствует ни одному из параметров метода. В данном случае "
+            return "Один из DISPID параметров не соответствует ни одному из параметров метода. В данном "
+                   "случае "
                    "puArgErr устанавливается на первый аргумент, вызвавший ошибку.";
         case DISP_E_TYPEMISMATCH:
-            return "Приведение типа для одного или нескольких аргументов невозможно. Индекс первого параметра в "
+            return "Приведение типа для одного или нескольких аргументов невозможно. Индекс первого "
+                   "параметра в "
                    "массиве rgvarg, имеющего неверный тип, возвращается в puArgErr.";
         case DISP_E_NONAMEDARGS:
             return "Данная реализация IDispatch не поддерживает именованные аргументы.";
@@ -102,8 +104,10 @@ const char* DispErrorText(HRESULT code) {
         case DISP_E_OVERFLOW:
             return "Один из аргументов в DISPPARAMS невозможно привести к заданному типу.";
         case DISP_E_UNKNOWNLCID:
-            return "UNKNOWNLCID   The member being invoked interprets string arguments according to the locale "
-                   "ID (LCID), and the LCID is not recognized. If the LCID is not needed to interpret arguments, "
+            return "UNKNOWNLCID   The member being invoked interprets string arguments according to the "
+                   "locale "
+                   "ID (LCID), and the LCID is not recognized. If the LCID is not needed to interpret "
+                   "arguments, "
                    "this error should not be returned.";
         case DISP_E_BADPARAMCOUNT:
             return "Число аргументов в DISPPARAMS отличается от фактического числа аргументов метода или "

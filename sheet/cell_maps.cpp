@@ -15,7 +15,8 @@ constexpr std::array<CellPos, kHeaderTexts> kHeaderCells = {
     At('D', 18), At('D', 19), At('D', 20), At('B', 31), At('C', 31), At('D', 31), At('F', 31),
 };
 
-constexpr PosPov MakeMap(const std::array<CellPos, kPointTexts>& points, const std::array<CellPos, 3>& footer) {
+constexpr PosPov MakeMap(const std::array<CellPos, kPointTexts>& points,
+                         const std::array<CellPos, 3>& footer) {
     PosPov map{};
     for (int k = 0; k < kHeaderTexts; ++k) map.HeaderCells[k] = kHeaderCells[k];
     for (int k = 0; k < kPointTexts; ++k) map.PointCols[k] = points[k];

@@ -1,6 +1,7 @@
 #include "sheet/excel_ops.h"
 
 #include <cstdio>
+#include <filesystem>
 #include <string>
 
 #include "platform/wide_text.h"
@@ -17,7 +18,7 @@ constexpr std::size_t kMaxProgIdLength = 200;
 
 // A temporary VARIANT given back however its scope is left.
 class Temporary {
-public:
+  public:
     Temporary() { VariantInit(&value_); }
     ~Temporary() { VariantClear(&value_); }
     Temporary(const Temporary&) = delete;
@@ -30,7 +31,7 @@ public:
         value_.bstrVal = text;
     }
 
-private:
+  private:
     VARIANT value_;
 };
 
@@ -58,7 +59,10 @@ VARIANT Bool(bool value) {
     return v;
 }
 
+// A file that can be opened for reading; a folder is none.
 bool FileExists(const char* path) {
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(path, error)) return false;
     std::FILE* file = std::fopen(path, "rb");
     if (!file) return false;
     std::fclose(file);

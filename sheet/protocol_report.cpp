@@ -5,7 +5,6 @@
 #include <system_error>
 
 #include "platform/message_box.h"
-#include "platform/wide_text.h"
 #include "sheet/excel_ops.h"
 #include "sheet/report_paths.h"
 
@@ -43,8 +42,6 @@ void ClearContext() {
     VariantClear(&context.workbook);
     VariantClear(&context.application);
 }
-
-std::string Cp1251(const std::string& utf8) { return Cp1251FromWide(WideFromUtf8(utf8)); }
 
 const char* TitleOf(std::int32_t mode) {
     switch (mode) {
@@ -147,8 +144,8 @@ int OpenReport(std::int32_t mode) {
     ClearContext();
     ReportContext& context = Context();
     if (CreateExcel(&context.application) != 0) {
-        MessageBoxA(nullptr, Cp1251("ПО Microsoft Excel не установлено!").c_str(),
-                    Cp1251("Ошибка формирования протокола").c_str(), MB_OK | MB_ICONERROR);
+        SystemMessageBox("ПО Microsoft Excel не установлено!", "Ошибка формирования протокола",
+                         MB_OK | MB_ICONERROR);
         return -111;
     }
     if (OpenWorkbook(&context.application, &context.workbook, outputPath.c_str()) != 0) {

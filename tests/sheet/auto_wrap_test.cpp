@@ -36,8 +36,8 @@ TEST_F(AutoWrapTest, ArgumentsGoLastParameterFirstAndAPutNamesItsValue) {
     VariantClear(&text);
 
     EXPECT_EQ(AutoWrap(DISPATCH_METHOD, nullptr, sheet, u"Select", 0), S_OK);
-    EXPECT_EQ(world.Lines(), (Lines{"Sheet get Cells(int:32, int:2)", "Cells(int:32,int:2) put Value(\"Годен\")",
-                                    "Sheet method Select()"}));
+    EXPECT_EQ(world.Lines(), (Lines{"Sheet get Cells(int:32, int:2)",
+                                    "Cells(int:32,int:2) put Value(\"Годен\")", "Sheet method Select()"}));
     for (const auto& call : world.calls()) {
         EXPECT_EQ(call.lookupLocale, LOCALE_USER_DEFAULT);
         EXPECT_EQ(call.invokeLocale, LOCALE_SYSTEM_DEFAULT);
@@ -67,12 +67,15 @@ TEST_F(AutoWrapTest, EveryFailureLeavesItsOneDebugLine) {
         {nullptr, u"Select", DISPATCH_METHOD, E_UNEXPECTED, "AutoWrap():  Неверный объект!"},
         {&nothing, u"Select", DISPATCH_METHOD, E_UNEXPECTED, "AutoWrap(): IDispatch== 0"},
         {&nullObject, u"Select", DISPATCH_METHOD, E_UNEXPECTED, "AutoWrap(): IDispatch== 0"},
-        {sheet, u"Frobnicate", DISPATCH_METHOD, DISP_E_UNKNOWNNAME, "AutoWrap():  Не найдена функция Frobnicate()"},
+        {sheet, u"Frobnicate", DISPATCH_METHOD, DISP_E_UNKNOWNNAME,
+         "AutoWrap():  Не найдена функция Frobnicate()"},
         {sheet, u"Quit", DISPATCH_METHOD, -1, "AutoWrap(): GetIDsOfNames() generate EXCEPTION !\n\t Quit()"},
-        {sheet, u"Select", DISPATCH_METHOD, E_FAIL, "AutoWrap(): Ошибка вызова функции  Select()  [Undef error.]"},
+        {sheet, u"Select", DISPATCH_METHOD, E_FAIL,
+         "AutoWrap(): Ошибка вызова функции  Select()  [Undef error.]"},
         // The line is formed whole, however long the error text.
         {sheet, u"Name", DISPATCH_METHOD, DISP_E_UNKNOWNLCID,
-         std::string("AutoWrap(): Ошибка вызова функции  Name()  [") + DispErrorText(DISP_E_UNKNOWNLCID) + "]"},
+         std::string("AutoWrap(): Ошибка вызова функции  Name()  [") + DispErrorText(DISP_E_UNKNOWNLCID) +
+             "]"},
     };
     for (const auto& c : cases) {
         debug.lines.clear();
@@ -96,14 +99,24 @@ TEST(DispErrorText, EachKnownCodeHasItsTextAndEveryOtherIsUndefined) {
     } cases[] = {
         {0x80020001, "UNKNOWNINTERFACE  The interface ID passed in riid is not IID_NULL."},
         {0x80020003, "Запрошенный член не существует."},
-        {0x80020004, "Один из DISPID параметров не соответствует ни одному из параметров метода. В данном случае puArgErr устанавливается на первый аргумент, вызвавший ошибку."},
-        {0x80020005, "Приведение типа для одного или нескольких аргументов невозможно. Индекс первого параметра в массиве rgvarg, имеющего неверный тип, возвращается в puArgErr."},
+        {0x80020004,
+         "Один из DISPID параметров не соответствует ни одному из параметров метода. В данном случае "
+         "puArgErr устанавливается на первый аргумент, вызвавший ошибку."},
+        {0x80020005,
+         "Приведение типа для одного или нескольких аргументов невозможно. Индекс первого параметра в "
+         "массиве rgvarg, имеющего неверный тип, возвращается в puArgErr."},
         {0x80020007, "Данная реализация IDispatch не поддерживает именованные аргументы."},
         {0x80020008, "Один из аргументов в DISPPARAMS имеет неверный тип варианта."},
-        {0x80020009, "Приложению необходимо возбудить исключение. В данном случае структура pexcepinfo должна быть заполнена."},
+        {0x80020009,
+         "Приложению необходимо возбудить исключение. В данном случае структура pexcepinfo должна быть "
+         "заполнена."},
         {0x8002000A, "Один из аргументов в DISPPARAMS невозможно привести к заданному типу."},
-        {0x8002000C, "UNKNOWNLCID   The member being invoked interprets string arguments according to the locale ID (LCID), and the LCID is not recognized. If the LCID is not needed to interpret arguments, this error should not be returned."},
-        {0x8002000E, "Число аргументов в DISPPARAMS отличается от фактического числа аргументов метода или свойства."},
+        {0x8002000C,
+         "UNKNOWNLCID   The member being invoked interprets string arguments according to the locale ID "
+         "(LCID), and the LCID is not recognized. If the LCID is not needed to interpret arguments, this "
+         "error should not be returned."},
+        {0x8002000E,
+         "Число аргументов в DISPPARAMS отличается от фактического числа аргументов метода или свойства."},
         {0x8002000F, "Не задан обязательный параметр."},
         {0x8007000E, "Не хватает памяти для выполнения операции."},
         {0x80070057, "Один из параметров неверен."},

@@ -14,7 +14,7 @@ namespace testing_support {
 // collected. Every object a test keeps goes into a held VARIANT; at the end those are given back
 // and no object of the world may be left alive, so a reference an operation forgot shows up.
 class AutomationTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         ASSERT_TRUE(platform::Succeeded(platform::OleInitialize(nullptr)));
         platform::RegisterServer(u"Excel.Application", [this](platform::IDispatch** object) {

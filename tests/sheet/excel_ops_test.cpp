@@ -52,7 +52,8 @@ TEST_F(ExcelOps, MethodsAnswerTheInvokesOwnCode) {
     // An application whose server has died ends the call at the look-up.
     world.ThrowOnLookup("Quit");
     EXPECT_EQ(QuitExcel(application), -1);
-    EXPECT_EQ(world.Lines(), (Lines{"Excel method Calculate()", "Excel method Quit()", "Excel method Quit()"}));
+    EXPECT_EQ(world.Lines(),
+              (Lines{"Excel method Calculate()", "Excel method Quit()", "Excel method Quit()"}));
 }
 
 TEST_F(ExcelOps, TheApplicationIsCreatedByItsProgId) {
@@ -79,7 +80,7 @@ TEST_F(ExcelOps, TheApplicationIsCreatedByItsProgId) {
 }
 
 class WorkbookFile : public ExcelOps {
-protected:
+  protected:
     void SetUp() override {
         ExcelOps::SetUp();
         path = folder.file("Протокол поверки ДД.xlsx");
@@ -191,7 +192,7 @@ TEST_F(ExcelOps, CellTextIsWrittenOrSkippedWithoutACall) {
         std::int32_t row;
         std::string text;
     } skipped[] = {
-        {sheet, 2, 32, ""}, {sheet, 2, 0, kVerdict}, {sheet, 0, 32, kVerdict},
+        {sheet, 2, 32, ""},         {sheet, 2, 0, kVerdict}, {sheet, 0, 32, kVerdict},
         {sheet, 2, -968, kVerdict},  // a point row of a slot the map does not place
         {nullptr, 2, 32, kVerdict},
     };
@@ -199,7 +200,8 @@ TEST_F(ExcelOps, CellTextIsWrittenOrSkippedWithoutACall) {
     EXPECT_TRUE(world.calls().empty());
 
     EXPECT_EQ(SetCellText(sheet, 8, 2, kVerdict), 0);
-    EXPECT_EQ(world.Lines(), (Lines{"Sheet get Cells(int:2, int:8)", "Cells(int:2,int:8) put Value(\"Годен\")"}));
+    EXPECT_EQ(world.Lines(),
+              (Lines{"Sheet get Cells(int:2, int:8)", "Cells(int:2,int:8) put Value(\"Годен\")"}));
     EXPECT_EQ(world.alive(), 1);  // the cell was given back
     EXPECT_TRUE(debug.lines.empty());
 }
@@ -235,7 +237,8 @@ TEST_F(ExcelOps, RowsAreGotByTheirRangeTextAndDeleted) {
     EXPECT_EQ(GetRows(rows, sheet, 5, 7), 0);
     EXPECT_EQ(world.Lines(), Lines{"Sheet get Rows(\"5:7\")"});
     EXPECT_EQ(DeleteRow(sheet, 6), 0);
-    EXPECT_EQ(world.Lines(), (Lines{"Sheet get Rows(\"5:7\")", "Sheet get Rows(\"6:6\")", "Rows(\"6:6\") method Delete()"}));
+    EXPECT_EQ(world.Lines(),
+              (Lines{"Sheet get Rows(\"5:7\")", "Sheet get Rows(\"6:6\")", "Rows(\"6:6\") method Delete()"}));
     EXPECT_EQ(world.alive(), 2);  // the sheet and the rows the test asked for
 
     world.Fail("Delete", DISP_E_EXCEPTION);

@@ -1,9 +1,9 @@
 #include "tests/sheet/recording_dispatch.h"
 
+#include <stdexcept>
+
 #include "platform/wide_text.h"
 #include "platform/window_handle.h"
-
-#include <stdexcept>
 
 namespace testing_support {
 
@@ -52,7 +52,7 @@ std::string RecordedCall::Line() const {
 }
 
 class RecordingObject : public IDispatch {
-public:
+  public:
     RecordingObject(RecordingWorld& world, std::string label) : world_(world), label_(std::move(label)) {
         ++world_.alive_;
         ++world_.created_;
@@ -87,10 +87,12 @@ public:
     HRESULT Invoke(DISPID member, const IID& riid, LCID lcid, WORD kind, DISPPARAMS* params, VARIANT* result,
                    std::uint32_t*) override {
         if (!(riid == IID_NULL)) return DISP_E_UNKNOWNINTERFACE;
-        if (member < 1 || static_cast<std::size_t>(member) > world_.names_.size()) return DISP_E_MEMBERNOTFOUND;
-        RecordedCall call{label_, world_.names_[static_cast<std::size_t>(member) - 1], kind, {}, lastLookupLocale_,
-                          lcid};
-        for (std::uint32_t i = params->cArgs; i-- > 0;) call.arguments.push_back(ArgumentText(params->rgvarg[i]));
+        if (member < 1 || static_cast<std::size_t>(member) > world_.names_.size())
+            return DISP_E_MEMBERNOTFOUND;
+        RecordedCall call{
+            label_, world_.names_[static_cast<std::size_t>(member) - 1], kind, {}, lastLookupLocale_, lcid};
+        for (std::uint32_t i = params->cArgs; i-- > 0;)
+            call.arguments.push_back(ArgumentText(params->rgvarg[i]));
         world_.calls_.push_back(call);
 
         // A put carries its value as the one named argument; nothing else names its arguments.
@@ -114,7 +116,7 @@ public:
         return S_OK;
     }
 
-private:
+  private:
     ~RecordingObject() override { --world_.alive_; }
 
     RecordingWorld& world_;

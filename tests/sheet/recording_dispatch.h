@@ -27,7 +27,7 @@ struct RecordedCall {
 };
 
 class RecordingWorld {
-public:
+  public:
     RecordingWorld() = default;
     RecordingWorld(const RecordingWorld&) = delete;
     RecordingWorld& operator=(const RecordingWorld&) = delete;
@@ -51,7 +51,7 @@ public:
     int alive() const { return alive_; }
     int created() const { return created_; }
 
-private:
+  private:
     friend class RecordingObject;
     platform::HRESULT FailureFor(const std::string& receiver, const std::string& member, const std::string& child);
 
@@ -71,21 +71,21 @@ private:
 
 // Collects the debug lines for its life.
 class DebugLines {
-public:
+  public:
     DebugLines();
     ~DebugLines();
     DebugLines(const DebugLines&) = delete;
     DebugLines& operator=(const DebugLines&) = delete;
     std::vector<std::string> lines;
 
-private:
+  private:
     platform::ClockHooks previous_;
 };
 
 // A diagnostic window of class "testClass" with a list box among its children, which records
 // the list-box messages; registered for its life.
 class DiagnosticWindow {
-public:
+  public:
     DiagnosticWindow();
     ~DiagnosticWindow();
     DiagnosticWindow(const DiagnosticWindow&) = delete;
@@ -93,7 +93,7 @@ public:
     std::vector<std::string> lines;  // code page 1251, as added
     long selected = -100;
 
-private:
+  private:
     static LRESULT ListBoxAnswer(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     ZkvWindow top_;
     ZkvWindow panel_;

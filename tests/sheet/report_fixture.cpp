@@ -16,7 +16,7 @@ void PrintTo(const WrittenCell& cell, std::ostream* out) {
 }
 
 void PrintTo(const ShownBox& box, std::ostream* out) {
-    *out << "[" << box.caption << "] \"" << box.text << "\" type " << box.type;
+    *out << "[" << box.caption << "] \"" << box.text << "\" flags " << box.flags;
 }
 
 std::vector<WrittenCell> WrittenCells(const RecordingWorld& world) {
@@ -81,8 +81,8 @@ void ReportTest::SetUp() {
     }
     sheet::SetExeFolderOverride(exeFolder);
     previousBoxes_ = platform::SetMessageBoxHandler(
-        [this](const std::string& text, const std::string& caption, UINT type) {
-            boxes.push_back({text, caption, type});
+        [this](std::string_view text, std::string_view caption, unsigned flags) {
+            boxes.push_back({std::string(text), std::string(caption), flags});
             return platform::IDOK;
         });
     SetClockReadings({UtcAt(2024, 3, 5, 9, 7, 3)});

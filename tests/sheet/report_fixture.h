@@ -19,7 +19,7 @@ namespace testing_support {
 struct ShownBox {
     std::string text;
     std::string caption;
-    UINT type;
+    unsigned flags;
     friend bool operator==(const ShownBox&, const ShownBox&) = default;
 };
 

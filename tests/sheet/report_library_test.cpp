@@ -31,7 +31,7 @@ std::unique_ptr<TAllTextToExcel> WholeRecord(std::int32_t mode) {
 }
 
 class ReportChecks : public testing_support::AutomationTest {
-protected:
+  protected:
     void TearDown() override {
         ForgetDebugListBox();
         AutomationTest::TearDown();
@@ -58,13 +58,29 @@ TEST_F(ReportChecks, RecordAndMapAreCheckedInTheirOrder) {
         Lines listBox;  // only the traces reach it
     } cases[] = {
         {"whole", whole.get(), &kVerificationMap, 0, {kSizeTrace}, {kSizeTrace}},
-        {"short record", shortRecord.get(), &kVerificationMap, -1,
-         {kSizeTrace, "ERROR! Size Struct TAllTextToExcel is wrong!!"}, {kSizeTrace}},
-        {"foreign record", foreign.get(), &kCalibrationMap, -1,
-         {kSizeTrace, "ERROR! Struct TAllTextToExcel is corrupt (0xAA55)!!"}, {kSizeTrace}},
-        {"short map", whole.get(), &shortMap, -1, {" ERROR! Struct PosPov is corrupt!! "},
+        {"short record",
+         shortRecord.get(),
+         &kVerificationMap,
+         -1,
+         {kSizeTrace, "ERROR! Size Struct TAllTextToExcel is wrong!!"},
+         {kSizeTrace}},
+        {"foreign record",
+         foreign.get(),
+         &kCalibrationMap,
+         -1,
+         {kSizeTrace, "ERROR! Struct TAllTextToExcel is corrupt (0xAA55)!!"},
+         {kSizeTrace}},
+        {"short map",
+         whole.get(),
+         &shortMap,
+         -1,
+         {" ERROR! Struct PosPov is corrupt!! "},
          {" ERROR! Struct PosPov is corrupt!! "}},
-        {"foreign map", whole.get(), &foreignMap, -1, {" ERROR! Struct PosPov is corrupt!! "},
+        {"foreign map",
+         whole.get(),
+         &foreignMap,
+         -1,
+         {" ERROR! Struct PosPov is corrupt!! "},
          {" ERROR! Struct PosPov is corrupt!! "}},
     };
     for (const auto& c : cases) {
@@ -112,8 +128,8 @@ TEST_F(ReportChecks, TracesFindTheDiagnosticWindowOnceItExists) {
     DiagnosticWindow later;
     TraceStr("third");
     EXPECT_EQ(later.lines, Lines{" third "});
-    EXPECT_EQ(debug.lines,
-              (Lines{" first ", " count  -7 ", "only to the debugger", " second ", " nobody listens ", " third "}));
+    EXPECT_EQ(debug.lines, (Lines{" first ", " count  -7 ", "only to the debugger", " second ",
+                                  " nobody listens ", " third "}));
 }
 
 TEST(Version, StampNeedsRoomForItselfAndTwoBytes) {
@@ -125,14 +141,15 @@ TEST(Version, StampNeedsRoomForItselfAndTwoBytes) {
     EXPECT_EQ(GetVersionDll(buffer, 30), 0);
     const std::string stamp(buffer);
     EXPECT_EQ(stamp.size(), 28u);
-    EXPECT_TRUE(std::regex_match(stamp, std::regex(R"(Build: [A-Z][a-z]{2} [ 1-3][0-9] [0-9]{4}  [0-2][0-9]:[0-5][0-9]:[0-5][0-9])")))
+    EXPECT_TRUE(std::regex_match(
+        stamp, std::regex(R"(Build: [A-Z][a-z]{2} [ 1-3][0-9] [0-9]{4}  [0-2][0-9]:[0-5][0-9]:[0-5][0-9])")))
         << stamp;
     EXPECT_EQ(buffer[29], '#');
 }
 
 // The built module, loaded as the workstation loads it.
 class LoadedModule : public ::testing::Test {
-protected:
+  protected:
     void TearDown() override { ForceOleInitializeFailure(S_OK); }
     testing_support::DebugLines debug;
 };

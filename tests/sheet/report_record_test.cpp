@@ -41,7 +41,8 @@ std::vector<Slot> AllSlots() {
         const std::size_t base = 4 + 24488 * static_cast<std::size_t>(c);
         const std::string ch = "Channel[" + std::to_string(c) + "].";
         slots.push_back({ch + "Present", base, 4, [c](TAllTextToExcel& r) { r.Channel[c].Present = -1; }});
-        slots.push_back({ch + "PointCount", base + 4, 4, [c](TAllTextToExcel& r) { r.Channel[c].PointCount = -1; }});
+        slots.push_back(
+            {ch + "PointCount", base + 4, 4, [c](TAllTextToExcel& r) { r.Channel[c].PointCount = -1; }});
         for (int k = 0; k < kHeaderTexts; ++k) {
             slots.push_back({ch + "HeaderText[" + std::to_string(k) + "]", base + 8 + 80 * k, 80,
                              [c, k](TAllTextToExcel& r) { FillText(r.Channel[c].HeaderText[k]); }});
@@ -49,8 +50,9 @@ std::vector<Slot> AllSlots() {
         for (int p = 0; p < kMaxPointRows; ++p) {
             for (int k = 0; k < kPointTexts; ++k) {
                 slots.push_back({ch + "PointText[" + std::to_string(p) + "][" + std::to_string(k) + "]",
-                                 base + 1688 + 560 * p + 80 * k, 80,
-                                 [c, p, k](TAllTextToExcel& r) { FillText(r.Channel[c].PointText[p].Text[k]); }});
+                                 base + 1688 + 560 * p + 80 * k, 80, [c, p, k](TAllTextToExcel& r) {
+                                     FillText(r.Channel[c].PointText[p].Text[k]);
+                                 }});
             }
         }
         for (int k = 0; k < kFooterTexts; ++k) {
@@ -132,8 +134,9 @@ std::string CellName(const CellPos& cell) {
 }
 
 TEST(CellMaps, EverySlotLandsInItsCell) {
-    const char* header[kHeaderTexts] = {"A4",  "C6",  "E7",  "C8",  "C9",  "F10", "A15", "C15", "D15", "E15", "F15",
-                                        "H15", "I15", "J15", "D18", "D19", "D20", "B31", "C31", "D31", "F31"};
+    const char* header[kHeaderTexts] = {"A4",  "C6",  "E7",  "C8",  "C9",  "F10", "A15",
+                                        "C15", "D15", "E15", "F15", "H15", "I15", "J15",
+                                        "D18", "D19", "D20", "B31", "C31", "D31", "F31"};
     for (const PosPov* map : {&kCalibrationMap, &kVerificationMap}) {
         for (int k = 0; k < kHeaderTexts; ++k) EXPECT_EQ(CellName(map->HeaderCells[k]), header[k]) << k;
         EXPECT_EQ(map->StructSize, 256);
@@ -145,8 +148,14 @@ TEST(CellMaps, EverySlotLandsInItsCell) {
         const char* footer[3];
         char unplacedColumns[3];  // columns the map keeps for the slots it does not place
     } cases[] = {
-        {&kCalibrationMap, {"B32", "C32", "D32", "E32", "-", "-", "F32"}, {"-", "B46", "H46"}, {'F', 'H', 'A'}},
-        {&kVerificationMap, {"B32", "C32", "D32", "E32", "F32", "H32", "-"}, {"A44", "B47", "G47"}, {'A', 0, 0}},
+        {&kCalibrationMap,
+         {"B32", "C32", "D32", "E32", "-", "-", "F32"},
+         {"-", "B46", "H46"},
+         {'F', 'H', 'A'}},
+        {&kVerificationMap,
+         {"B32", "C32", "D32", "E32", "F32", "H32", "-"},
+         {"A44", "B47", "G47"},
+         {'A', 0, 0}},
     };
     for (const auto& c : cases) {
         std::string unplaced;
