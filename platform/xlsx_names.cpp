@@ -1,57 +1,10 @@
 #include "platform/xlsx_names.h"
 
+#include "platform/wide_text.h"
 #include "platform/xlsx_refs.h"
 
 namespace platform::xlsx {
 namespace {
-
-// Decodes one code point at `pos`; false for a malformed or overlong sequence or a surrogate.
-bool DecodeUtf8(std::string_view text, std::size_t& pos, char32_t& code) {
-    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
-    const unsigned char lead = byte(pos);
-    int length = 0;
-    char32_t minimum = 0;
-    if (lead < 0x80) {
-        code = lead;
-        ++pos;
-        return true;
-    } else if ((lead & 0xE0) == 0xC0) {
-        length = 2, code = lead & 0x1F, minimum = 0x80;
-    } else if ((lead & 0xF0) == 0xE0) {
-        length = 3, code = lead & 0x0F, minimum = 0x800;
-    } else if ((lead & 0xF8) == 0xF0) {
-        length = 4, code = lead & 0x07, minimum = 0x10000;
-    } else {
-        return false;
-    }
-    if (pos + static_cast<std::size_t>(length) > text.size()) return false;
-    for (int i = 1; i < length; ++i) {
-        const unsigned char next = byte(pos + static_cast<std::size_t>(i));
-        if ((next & 0xC0) != 0x80) return false;
-        code = (code << 6) | (next & 0x3F);
-    }
-    if (code < minimum || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) return false;
-    pos += static_cast<std::size_t>(length);
-    return true;
-}
-
-void EncodeUtf8(char32_t code, std::string& out) {
-    if (code < 0x80) {
-        out += static_cast<char>(code);
-    } else if (code < 0x800) {
-        out += static_cast<char>(0xC0 | (code >> 6));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    } else if (code < 0x10000) {
-        out += static_cast<char>(0xE0 | (code >> 12));
-        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (code >> 18));
-        out += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    }
-}
 
 bool InPairs(char32_t c, char32_t first, char32_t last, bool upperIsEven) {
     return c >= first && c <= last && ((c % 2 == 0) == upperIsEven);
@@ -83,24 +36,17 @@ char32_t LowerCase(char32_t c) {
 }  // namespace
 
 std::string FoldCase(std::string_view utf8) {
-    std::string folded;
-    std::size_t pos = 0;
-    while (pos < utf8.size()) {
-        char32_t code = 0;
-        if (!DecodeUtf8(utf8, pos, code)) {
-            folded += utf8[pos++];
-            continue;
-        }
-        EncodeUtf8(LowerCase(code), folded);
-    }
-    return folded;
+    // Every letter that folds lies in the basic plane, so folding UTF-16 units is enough.
+    std::u16string units = WideFromUtf8(utf8);
+    for (char16_t& unit : units) unit = static_cast<char16_t>(LowerCase(unit));
+    return Utf8FromWide(units);
 }
 
 bool SameName(std::string_view a, std::string_view b) { return FoldCase(a) == FoldCase(b); }
 
 Status CheckSheetName(std::string_view utf8) {
-    std::u16string units;
-    if (!Utf8ToUtf16(utf8, units)) return Status::Refused("a sheet name must be a valid text");
+    const std::u16string units = WideFromUtf8(utf8);
+    if (Utf8FromWide(units) != utf8) return Status::Refused("a sheet name must be a valid text");
     if (units.empty()) return Status::Refused("a sheet name cannot be empty");
     if (units.size() > 31) return Status::Refused("a sheet name is at most 31 characters long");
     for (char16_t c : units) {
@@ -138,39 +84,6 @@ std::string SheetPrefix(std::string_view name) {
         if (c == '\'') quoted += '\'';
     }
     return quoted + "'!";
-}
-
-bool Utf8ToUtf16(std::string_view utf8, std::u16string& out) {
-    out.clear();
-    std::size_t pos = 0;
-    while (pos < utf8.size()) {
-        char32_t code = 0;
-        if (!DecodeUtf8(utf8, pos, code)) return false;
-        if (code >= 0x10000) {
-            code -= 0x10000;
-            out += static_cast<char16_t>(0xD800 + (code >> 10));
-            out += static_cast<char16_t>(0xDC00 + (code & 0x3FF));
-        } else {
-            out += static_cast<char16_t>(code);
-        }
-    }
-    return true;
-}
-
-bool Utf16ToUtf8(std::u16string_view utf16, std::string& out) {
-    out.clear();
-    for (std::size_t i = 0; i < utf16.size(); ++i) {
-        char32_t code = utf16[i];
-        if (code >= 0xD800 && code <= 0xDBFF) {
-            if (i + 1 >= utf16.size() || utf16[i + 1] < 0xDC00 || utf16[i + 1] > 0xDFFF) return false;
-            code = 0x10000 + ((code - 0xD800) << 10) + (utf16[i + 1] - 0xDC00);
-            ++i;
-        } else if (code >= 0xDC00 && code <= 0xDFFF) {
-            return false;
-        }
-        EncodeUtf8(code, out);
-    }
-    return true;
 }
 
 }  // namespace platform::xlsx

@@ -1,5 +1,6 @@
 #include "platform/xlsx_workbook.h"
 
+#include "platform/wide_text.h"
 #include "platform/xlsx_formula.h"
 #include "platform/xlsx_names.h"
 #include "platform/xlsx_parts.h"
@@ -207,8 +208,8 @@ Status Workbook::EnsureSharedStrings() {
 Status Workbook::SetCellText(int sheet, int row, int column, std::string_view utf8) {
     if (Status status = CheckSheet(sheet); !status) return status;
     if (row < 1 || row > kLastRow || column < 1 || column > kLastColumn) return Status::Refused("no such cell");
-    std::u16string units;
-    if (!Utf8ToUtf16(utf8, units)) return Status::Refused("the text is not valid UTF-8");
+    const std::u16string units = WideFromUtf8(utf8);
+    if (Utf8FromWide(units) != utf8) return Status::Refused("the text is not valid UTF-8");
     if (units.size() > kLongestCellText) return Status::Refused("a cell holds at most 32767 characters");
     Sheet& target = *sheets_[static_cast<std::size_t>(sheet)]->sheet;
     if (utf8.empty()) {
