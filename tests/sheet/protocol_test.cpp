@@ -46,11 +46,7 @@ bool StartsWith(const std::string& text, const char* prefix) { return text.rfind
 // Every text of a channel says where it comes from: "h2.5" is header text 5 of channel 2,
 // "p2.11.3" point text 3 of point row 11, "f2.2" footer text 2, "sheet2" the sheet name.
 std::unique_ptr<TAllTextToExcel> Record(std::int32_t mode, std::array<int, kChannels> points) {
-    auto record = std::make_unique<TAllTextToExcel>();
-    std::memset(record.get(), 0, sizeof(TAllTextToExcel));
-    record->Mode = mode;
-    record->StructSize = kReportRecordSize;
-    record->Magic = kRecordMagic;
+    auto record = testing_support::EmptyRecord(mode);
     for (int c = 0; c < kChannels; ++c) {
         ChannelReportBlock& block = record->Channel[c];
         const std::string id = std::to_string(c + 1);

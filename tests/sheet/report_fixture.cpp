@@ -1,6 +1,7 @@
 #include "tests/sheet/report_fixture.h"
 
 #include <cstdlib>
+#include <cstring>
 #include <ctime>
 #include <filesystem>
 #include <ostream>
@@ -52,6 +53,15 @@ int CountMember(const RecordingWorld& world, const std::string& member) {
     int count = 0;
     for (const RecordedCall& call : world.calls()) count += call.member == member;
     return count;
+}
+
+std::unique_ptr<sheet::TAllTextToExcel> EmptyRecord(std::int32_t mode) {
+    auto record = std::make_unique<sheet::TAllTextToExcel>();
+    std::memset(record.get(), 0, sizeof(sheet::TAllTextToExcel));
+    record->Mode = mode;
+    record->StructSize = sheet::kReportRecordSize;
+    record->Magic = sheet::kRecordMagic;
+    return record;
 }
 
 std::chrono::system_clock::time_point UtcAt(int year, int month, int day, int hour, int minute, int second) {

@@ -6,11 +6,13 @@
 // wrote, read back from the recorded calls.
 
 #include <chrono>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "platform/clock.h"
 #include "platform/message_box.h"
+#include "sheet/report_record.h"
 #include "tests/sheet/automation_fixture.h"
 #include "tests/support/temp_folder.h"
 
@@ -43,6 +45,9 @@ std::vector<WrittenCell> WrittenCells(const RecordingWorld& world);
 int CountLines(const RecordingWorld& world, const std::string& line);
 // How many recorded calls are of this member.
 int CountMember(const RecordingWorld& world, const std::string& member);
+
+// A report record of the mode with every slot empty, as the workstation starts one.
+std::unique_ptr<sheet::TAllTextToExcel> EmptyRecord(std::int32_t mode);
 
 // The wall clock's reading at this universal (UTC) date and time.
 std::chrono::system_clock::time_point UtcAt(int year, int month, int day, int hour, int minute, int second);

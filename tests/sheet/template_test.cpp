@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -48,6 +49,8 @@ struct ProtocolTemplate {
     const char* title;
     const sheet::PosPov& map;
 };
+
+void PrintTo(const ProtocolTemplate& kind, std::ostream* out) { *out << kind.title; }
 
 class ProtocolTemplateTest : public testing::TestWithParam<ProtocolTemplate> {};
 
