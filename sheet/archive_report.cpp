@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <vector>
 
 #include "platform/message_box.h"
@@ -24,6 +25,12 @@ constexpr int kTitleRow = 2;
 constexpr int kTextBuffer = 1024;
 // A worksheet has 16384 columns; a list view that claims more is not believed.
 constexpr int kMaxColumns = 16384 - kFirstColumn + 1;
+
+// A file closed however its scope is left.
+struct FileCloser {
+    void operator()(std::FILE* file) const { std::fclose(file); }
+};
+using File = std::unique_ptr<std::FILE, FileCloser>;
 
 std::string Cp1251(const std::string& utf8) { return Cp1251FromWide(WideFromUtf8(utf8)); }
 
@@ -92,26 +99,25 @@ struct ArchiveObjects {
 }  // namespace
 
 int CopyTemplate(const std::string& destination, const std::string& source) {
-    std::FILE* input = std::fopen(source.c_str(), "rb");
-    if (!input) {
-        ShowCopyError("Недоступен файл шаблона \n ", source);
-        return -1;
-    }
     std::vector<char> content;
-    char chunk[65536];
-    for (std::size_t got; (got = std::fread(chunk, 1, sizeof chunk, input)) > 0;)
-        content.insert(content.end(), chunk, chunk + got);
-    const bool readWhole = !std::ferror(input);
-    std::fclose(input);
-    if (!readWhole || content.empty()) return -1;
-
-    std::FILE* output = std::fopen(destination.c_str(), "wb");
+    {
+        const File input(std::fopen(source.c_str(), "rb"));
+        if (!input) {
+            ShowCopyError("Недоступен файл шаблона \n ", source);
+            return -1;
+        }
+        char chunk[65536];
+        for (std::size_t got; (got = std::fread(chunk, 1, sizeof chunk, input.get())) > 0;)
+            content.insert(content.end(), chunk, chunk + got);
+        if (std::ferror(input.get()) || content.empty()) return -1;
+    }
+    File output(std::fopen(destination.c_str(), "wb"));
     if (!output) {
         ShowCopyError("Невозможно создать файл\n ", destination);
         return -2;
     }
-    const bool written = std::fwrite(content.data(), 1, content.size(), output) == content.size();
-    const bool closed = std::fclose(output) == 0;
+    const bool written = std::fwrite(content.data(), 1, content.size(), output.get()) == content.size();
+    const bool closed = std::fclose(output.release()) == 0;
     if (!written || !closed) {
         ShowCopyError("Невозможно создать файл\n ", destination);
         return -2;
