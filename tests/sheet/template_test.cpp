@@ -10,6 +10,7 @@
 
 #include "sheet/cell_maps.h"
 #include "tests/sheet/workbook_dump.h"
+#include "tests/support/workbook_reader.h"
 
 namespace {
 
@@ -57,6 +58,7 @@ class ProtocolTemplateTest : public testing::TestWithParam<ProtocolTemplate> {};
 TEST_P(ProtocolTemplateTest, FourChannelSheetsPrintedOnA4WithEveryMappedCellFree) {
     const WorkbookDump book = ReadWorkbook(TemplatePath(GetParam().title));
     ASSERT_TRUE(book.read) << book.error;
+    EXPECT_EQ(testing_support::RepairProblems(TemplatePath(GetParam().title)), std::vector<std::string>{});
     ASSERT_EQ(book.sheets.size(), 4u);
     const sheet::PosPov& map = GetParam().map;
     for (std::size_t n = 0; n < book.sheets.size(); ++n) {
@@ -110,6 +112,7 @@ INSTANTIATE_TEST_SUITE_P(Kinds, ProtocolTemplateTest,
 TEST(ArchiveTemplateTest, HeadedTableWithThreeRuledDataRowsAndAFreeTitleCell) {
     const WorkbookDump book = ReadWorkbook(TemplatePath("Архив ЗКВ"));
     ASSERT_TRUE(book.read) << book.error;
+    EXPECT_EQ(testing_support::RepairProblems(TemplatePath("Архив ЗКВ")), std::vector<std::string>{});
     ASSERT_EQ(book.sheets.size(), 1u);
     const SheetDump& sheet = book.sheets[0];
     EXPECT_EQ(sheet.paperSize, "9");

@@ -22,6 +22,7 @@
 #include "sheet/zkvsheet.h"
 #include "tests/sheet/report_fixture.h"
 #include "tests/sheet/workbook_dump.h"
+#include "tests/support/workbook_reader.h"
 
 namespace {
 
@@ -167,6 +168,7 @@ TEST_P(ProtocolWorkbook, FourChannelsOfFortyPointsHoldEveryTextAtItsCell) {
     ASSERT_EQ(std::filesystem::path(path).filename().string(),
               std::string(kind.title) + " 2024.03.05 09.07.03.xlsx");
     EXPECT_EQ(opened, std::vector<std::string>{path});
+    EXPECT_EQ(testing_support::RepairProblems(path), std::vector<std::string>{});
 
     const WorkbookDump templateBook = ReadWorkbook(TemplatePath(kind.title));
     const WorkbookDump book = ReadWorkbook(path);
@@ -203,6 +205,7 @@ TEST_F(WorkbookEndToEnd, SheetsOfAbsentChannelsAreHiddenAndUnusedOnesKeptAsTheTe
     const WorkbookDump templateBook = ReadWorkbook(TemplatePath("Протокол поверки ДД"));
     const WorkbookDump book = ReadWorkbook(OnlyReport());
     ASSERT_TRUE(book.read) << book.error;
+    EXPECT_EQ(testing_support::RepairProblems(OnlyReport()), std::vector<std::string>{});
     ASSERT_EQ(book.sheets.size(), 4u);
     const std::string states[] = {"hidden", "visible", "hidden", "visible"};
     const std::string names[] = {"Датчик 1", "Датчик 2", "Канал 3", "Датчик 4"};
@@ -249,6 +252,7 @@ TEST_F(WorkbookEndToEnd, ArchiveOfFiveHundredTwelveRowsHoldsEveryCellTextUnderTh
     ASSERT_EQ(Archive2excell(handle.Handle()), 0);
     const std::string path = folder.file("desk Архив ЗКВ от 05_03_2024.xlsx");
     EXPECT_EQ(opened, std::vector<std::string>{path});
+    EXPECT_EQ(testing_support::RepairProblems(path), std::vector<std::string>{});
 
     const WorkbookDump templateBook = ReadWorkbook(TemplatePath("Архив ЗКВ"));
     const WorkbookDump book = ReadWorkbook(path);
@@ -280,7 +284,7 @@ void PrintTo(const TemplateCase& c, std::ostream* out) { *out << c.name; }
 
 class BadTemplate : public WorkbookEndToEnd, public testing::WithParamInterface<TemplateCase> {};
 
-TEST_P(BadTemplate, GivesItsResultCodeAndLeavesNoApplicationRunning) {
+TEST_P(BadTemplate, GivesItsResultCodeAndHandsNothingOver) {
     const TemplateCase& c = GetParam();
     const std::string templatePath = TemplatePath(c.archive ? "Архив ЗКВ" : "Протокол поверки ДД");
     if (c.broken)
