@@ -5,7 +5,8 @@ print  <n>  <paper size>  <orientation>  <fit to width>  <print area>
 merge  <n>  <range>
 cell   <n>  <ref>  <sides with a border, of "LRTB">  <value>   (only cells with a value or a border)
 
-Sheets count from 1. Tabs and line feeds inside values are written as \\t and \\n.
+Sheets count from 1. A value is written as the hexadecimal digits of its UTF-8 bytes, so that no
+text can break the line.
 """
 import sys
 
@@ -13,9 +14,7 @@ import openpyxl
 
 
 def text(value):
-    if value is None:
-        return ""
-    return str(value).replace("\\", "\\\\").replace("\t", "\\t").replace("\n", "\\n")
+    return "" if value is None else str(value).encode("utf-8").hex()
 
 
 def sides(cell):

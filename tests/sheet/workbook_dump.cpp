@@ -1,7 +1,10 @@
 #include "tests/sheet/workbook_dump.h"
 
-#include <cstdio>
+#include <fstream>
+#include <iterator>
 #include <sstream>
+
+#include "tests/support/workbook_reader.h"
 
 namespace testing_support {
 namespace {
@@ -15,23 +18,16 @@ std::vector<std::string> SplitTabs(const std::string& line) {
     return fields;
 }
 
-std::string Unescape(const std::string& text) {
-    std::string plain;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] != '\\' || i + 1 == text.size()) {
-            plain += text[i];
-            continue;
-        }
-        const char next = text[++i];
-        plain += next == 'n' ? '\n' : next == 't' ? '\t' : next;
-    }
-    return plain;
+std::string FromHex(const std::string& digits) {
+    std::string bytes;
+    for (std::size_t i = 0; i + 1 < digits.size(); i += 2)
+        bytes += static_cast<char>(std::stoi(digits.substr(i, 2), nullptr, 16));
+    return bytes;
 }
 
-std::string ShellQuoted(const std::string& text) {
-    std::string quoted = "'";
-    for (const char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return quoted + "'";
+std::string ReadFile(const std::string& path) {
+    std::ifstream file(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
 }
 
 // Column and row of "B32".
@@ -72,21 +68,7 @@ std::string SheetDump::MergeOf(const std::string& ref) const {
 
 WorkbookDump ReadWorkbook(const std::string& path) {
     WorkbookDump dump;
-    const std::string command =
-        ShellQuoted(ZKV_PYTHON) + " " + ShellQuoted(ZKV_DUMP_SCRIPT) + " " + ShellQuoted(path) + " 2>&1";
-    std::FILE* pipe = ::popen(command.c_str(), "r");
-    if (!pipe) {
-        dump.error = "cannot run the workbook reader";
-        return dump;
-    }
-    std::string output;
-    char chunk[65536];
-    for (std::size_t got; (got = std::fread(chunk, 1, sizeof chunk, pipe)) > 0;) output.append(chunk, got);
-    const int status = ::pclose(pipe);
-    if (status != 0) {
-        dump.error = "the workbook reader failed:\n" + output;
-        return dump;
-    }
+    const std::string output = RunPython(ReadFile(ZKV_DUMP_SCRIPT), {path});
     std::istringstream lines(output);
     for (std::string line; std::getline(lines, line);) {
         const std::vector<std::string> f = SplitTabs(line);
@@ -106,13 +88,14 @@ WorkbookDump ReadWorkbook(const std::string& path) {
         } else if (f[0] == "merge" && f.size() == 3) {
             dump.sheets.back().merges.push_back(f[2]);
         } else if (f[0] == "cell" && f.size() == 5) {
-            dump.sheets.back().cells[f[2]] = CellDump{f[3], Unescape(f[4])};
+            dump.sheets.back().cells[f[2]] = CellDump{f[3], FromHex(f[4])};
         } else {
             dump.error = "unexpected line: " + line;
             return dump;
         }
     }
-    dump.read = true;
+    dump.read = !dump.sheets.empty();
+    if (!dump.read) dump.error = "the reader found no sheet";
     return dump;
 }
 
