@@ -270,7 +270,7 @@ void TFormMain::AttachChannelSetup(TFrameTune* frame, std::uint8_t* setupRecord)
 }
 
 void TFormMain::AttachResultsSetup(TFrame_Results* frame, std::uint8_t* setupRecord) {
-    frame->SetupRecord = setupRecord;
+    frame->FSetup = setupRecord;
 }
 
 void TFormMain::SelectPage(int index) {
@@ -400,7 +400,7 @@ void TFormMain::ShutDownLink() {
 
 void TFormMain::FreeBlocks() {
     FrameTune1->SetupPtr = nullptr;
-    Frame_Results1->SetupRecord = nullptr;
+    Frame_Results1->FSetup = nullptr;
     FrameMeas1->SetRecords(nullptr, nullptr);
     SetupRecord = nullptr;
     CurrentRow = nullptr;
