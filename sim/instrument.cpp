@@ -278,9 +278,9 @@ std::string Instrument::writeRegister(int type, int reg, int dataType, const std
             break;
         case 3: {
             std::size_t used = 0;
-            const auto number = platform::ScanDecimal(value, &used);
+            const auto number = platform::ScanFloat(value, &used);
             if (!number || used != value.size()) return ErrorAnswer(address_, kBadFormat);
-            const float f = static_cast<float>(*number);
+            const float f = *number;
             bytes.resize(4);
             std::memcpy(bytes.data(), &f, 4);
             break;

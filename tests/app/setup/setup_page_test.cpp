@@ -227,6 +227,37 @@ TEST_F(SetupPage, EqualLimitsFailTheApplyAndUnreadableOnesCountAsZero) {
     EXPECT_EQ(ChannelInt(record, 1, channel::Dependency), 1);
 }
 
+TEST_F(SetupPage, NumbersBeyondTheFloatRangeAreNoNumbersAndTinyOnesAreZero) {
+    showPage();
+    const struct {
+        const char* lower;
+        const char* upper;
+        const char* tolerance;
+        const char* factor;
+        const char* lowerShown;
+        const char* upperShown;
+        const char* toleranceShown;
+        const char* factorShown;
+    } cases[] = {
+        {"-5", "1e39", "-1e39", "1e-400", "-5.0000", "0.0000", "0.000", "0.0000"},
+        {"1e-400", "3.4028235e38", "2", "0.25", "0.0000", "340282346638528859811704183484516925440.0000", "2.000",
+         "0.2500"},
+        {"-1e39", "10", "1e38", "1", "0.0000", "10.0000", "99999996802856924650656260769173209088.000", "1.0000"},
+    };
+    for (const auto& c : cases) {
+        fillValidPage();
+        fillRow(1, {"УЛМ-41", "M1", "S1", c.lower, c.upper, "  кПа", "4 - 20 мА", "линейная", c.tolerance});
+        page->Edit_Kf_Fault->setText(c.factor);
+        dialogs.shown.clear();
+        page->BitBtn_ApplyClick(nullptr);
+        EXPECT_TRUE(dialogs.shown.empty()) << c.upper;
+        EXPECT_EQ(page->CellText(1, 4), c.lowerShown);
+        EXPECT_EQ(page->CellText(1, 5), c.upperShown);
+        EXPECT_EQ(page->CellText(1, 9), c.toleranceShown);
+        EXPECT_EQ(page->Edit_Kf_Fault->text(), c.factorShown);
+    }
+}
+
 TEST_F(SetupPage, AFailedApplyOffThePageSaysNothingOfItsOwn) {
     window->SelectPage(0);
     fillValidPage();
