@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QCoreApplication>
 #include <QFile>
 #include <QGroupBox>
 #include <QListWidget>
@@ -128,6 +129,27 @@ TEST_F(MainWindow, WithoutElevationSaysSoAndAsksTheApplicationToQuit) {
     EXPECT_EQ(dialogs.shown[0].buttons, platform::MB_ICONERROR | platform::MB_OK);
     EXPECT_EQ(quitRequests, 1);
     EXPECT_NE(window->SetupRecord, nullptr) << "the first show still runs";
+}
+
+TEST_F(MainWindow, WithoutElevationTheRealQuitEndsTheLoopWithoutTheClosePromptOrAnyWrite) {
+    platform::SetElevatedOverride(false);
+    platform::SetOsHooks({[this](const QString& path) { openedFolders << path; }, {}});  // the real quit
+    dialogs.answer(platform::IDOK);   // the refusal
+    dialogs.answer(platform::IDOK);   // the first apply's complaint of the empty page
+    dialogs.answer(platform::IDYES);  // would save, were the close prompt shown
+    start();
+    // Only a guard against hanging the run if the request were lost; it never fires otherwise.
+    QTimer guard;
+    guard.setSingleShot(true);
+    QObject::connect(&guard, &QTimer::timeout, [] { QCoreApplication::exit(1); });
+    guard.start(10000);
+    EXPECT_EQ(QCoreApplication::exec(), 0);
+    const std::vector<QString> shown = dialogs.texts();
+    ASSERT_FALSE(shown.empty());
+    EXPECT_EQ(shown[0], U("Программа запущена не от имени администратора!\n Работа программы невозможна."));
+    EXPECT_EQ(std::count(shown.begin(), shown.end(), U("Сохранить текущие настройки ?")), 0) << "no close prompt";
+    EXPECT_FALSE(std::filesystem::exists(settingsPath())) << "nothing is saved";
+    EXPECT_NE(window->SetupRecord, nullptr) << "the close never ran";
 }
 
 TEST_F(MainWindow, StatusOperationsPickTheirTextsByIndex) {
