@@ -1,11 +1,14 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QComboBox>
 #include <QCoreApplication>
 #include <QFile>
 #include <QGroupBox>
+#include <QLabel>
 #include <QListWidget>
 #include <QMenuBar>
+#include <QStatusBar>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTimer>
@@ -152,6 +155,19 @@ TEST_F(MainWindow, WithoutElevationTheRealQuitEndsTheLoopWithoutTheClosePromptOr
     EXPECT_NE(window->SetupRecord, nullptr) << "the close never ran";
 }
 
+TEST_F(MainWindow, NoComboOfTheProgramPutsTypedTextIntoItsList) {
+    start();
+    int editable = 0;
+    for (const QWidget* top : {static_cast<const QWidget*>(window.get()), static_cast<const QWidget*>(grad.get())}) {
+        for (const QComboBox* combo : top->findChildren<QComboBox*>()) {
+            if (!combo->isEditable()) continue;
+            ++editable;
+            EXPECT_EQ(combo->insertPolicy(), QComboBox::NoInsert) << combo->objectName().toStdString();
+        }
+    }
+    EXPECT_GE(editable, 10) << "the set-up page's reference combos, instrument range and name combos";
+}
+
 TEST_F(MainWindow, StatusOperationsPickTheirTextsByIndex) {
     start();
     window->ShowLinkState(true);
@@ -166,6 +182,16 @@ TEST_F(MainWindow, StatusOperationsPickTheirTextsByIndex) {
     }
     window->ShowWorkName(0);
     EXPECT_EQ(window->StatusPanelText(2), "");
+}
+
+TEST_F(MainWindow, AStopEventEmptiesStatusPanelOne) {
+    start();
+    auto* panel = window->StatusBar1->findChild<QLabel*>("StatusPanel1");
+    ASSERT_NE(panel, nullptr);
+    panel->setText("stale");
+    WorkState = WorkMeasurement;
+    PostWorkEvent(EvStop);
+    EXPECT_EQ(window->StatusPanelText(1), "");
 }
 
 // The close prompt's three answers.
