@@ -13,11 +13,9 @@
 
 namespace {
 
-// Takes Enter where it is pressed, before the focused control sees it, as the class library's form
-// takes it before the control's key handlers do (a number field's key filter drops Enter, yet the
-// default button is pressed). It watches the whole application because the focused control, not
-// the page, receives the key; what the control leaves unused then travels up its parents, which
-// are not where the key was pressed.
+// Takes Enter at the focused control, before the control's own key handling, as the class
+// library's form does (a number field's key filter drops Enter, yet the default button is pressed).
+// It watches the application because the key goes to the control, not to the page.
 class DefaultButtonFilter : public QObject {
 public:
     DefaultButtonFilter(QWidget* page, QPushButton* button, std::initializer_list<QWidget*> ownEnter)
