@@ -270,7 +270,7 @@ void TFormMain::AttachChannelSetup(TFrameTune* frame, std::uint8_t* setupRecord)
 }
 
 void TFormMain::AttachResultsSetup(TFrame_Results* frame, std::uint8_t* setupRecord) {
-    frame->SetupRecord = setupRecord;
+    frame->FSetup = setupRecord;
 }
 
 void TFormMain::SelectPage(int index) {
@@ -292,6 +292,7 @@ void TFormMain::showEvent(QShowEvent* event) {
 
 void TFormMain::RegisterPageRoutes() {
     // The pages that talk to the instrument in one-shot exchanges add their rows here.
+    for (AnswerRoute& row : FrameArchiv1->ArchiveAnswerRoutes()) RegisterAnswerRoute(std::move(row));
 }
 
 void TFormMain::ReadProjectPath() {
@@ -400,7 +401,7 @@ void TFormMain::ShutDownLink() {
 
 void TFormMain::FreeBlocks() {
     FrameTune1->SetupPtr = nullptr;
-    Frame_Results1->SetupRecord = nullptr;
+    Frame_Results1->FSetup = nullptr;
     FrameMeas1->SetRecords(nullptr, nullptr);
     SetupRecord = nullptr;
     CurrentRow = nullptr;
