@@ -45,10 +45,10 @@ bool ParseInt(const std::string& text, long long& value) {
     return ec == std::errc() && end == text.data() + text.size();
 }
 
-// A float field: a decimal number and nothing after it.
-std::optional<double> WholeDecimal(const std::string& text) {
+// A float field: a decimal number within float range and nothing after it.
+std::optional<float> WholeDecimal(const std::string& text) {
     std::size_t used = 0;
-    const auto number = platform::ScanDecimal(text, &used);
+    const auto number = platform::ScanFloat(text, &used);
     if (!number || used != text.size()) return std::nullopt;
     return number;
 }
@@ -290,7 +290,7 @@ std::string Instrument::writeRegister(int type, int reg, int dataType, const std
         case 3: {
             const auto number = WholeDecimal(value);
             if (!number) return ErrorAnswer(address_, kBadFormat);
-            const float f = static_cast<float>(*number);
+            const float f = *number;
             bytes.resize(4);
             std::memcpy(bytes.data(), &f, 4);
             break;
@@ -366,7 +366,7 @@ std::string Instrument::emulate(int reg, int dataType, const std::string& value)
     switch (reg) {
         case kEmulateMinimum: emulation_ = {EmulationMode::Minimum, floatAt(3, kEmulationMinimum)}; break;
         case kEmulateMaximum: emulation_ = {EmulationMode::Maximum, floatAt(3, kEmulationMaximum)}; break;
-        default: emulation_ = {EmulationMode::Current, static_cast<float>(*number)}; break;
+        default: emulation_ = {EmulationMode::Current, *number}; break;
     }
     return DataAnswer(address_, std::to_string(reg));
 }
