@@ -44,7 +44,7 @@ void RunStateHandler(QObject* component) {
     if (auto* combo = qobject_cast<QComboBox*>(component)) {
         emit combo->activated(combo->currentIndex());
     } else if (auto* box = qobject_cast<QCheckBox*>(component)) {
-        emit box->clicked(box->isChecked());
+        emit box->toggled(box->isChecked());
     } else if (auto* spin = qobject_cast<QSpinBox*>(component)) {
         emit spin->valueChanged(spin->value());
     } else if (auto* tabs = qobject_cast<QTabBar*>(component)) {

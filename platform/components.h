@@ -48,9 +48,10 @@ inline int FixedCols(const QObject* grid) { return grid ? grid->property(kFixedC
 using StateHandler = std::function<void(QObject* sender)>;
 void SetStateHandler(QObject* component, StateHandler handler);
 
-// Runs the component's state handler with no sender. Without one set, emits the user signal the
-// pages connect their events to: activated for a combo box, clicked for a check box,
-// valueChanged for a spin box, currentChanged for a tab bar; other components have no event.
+// Runs the component's state handler with no sender. Without one set, emits the signal the pages
+// connect their events to: activated for a combo box, valueChanged for a spin box, currentChanged
+// for a tab bar, and toggled for a check box (whose click event runs at every change of its
+// state); other components have no event.
 void RunStateHandler(QObject* component);
 
 }  // namespace platform

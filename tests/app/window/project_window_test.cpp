@@ -91,10 +91,11 @@ std::vector<QObject*> StoredComponents(const std::vector<QObject*>& forms) {
 }
 
 // Gives every stored component a state of its own that differs between round 1 and round 2,
-// through the controls' own setters.
+// through the controls' own setters; no page handler runs meanwhile.
 void ChangeEverything(const std::vector<QObject*>& components, int round) {
     std::map<QObject*, std::vector<QRadioButton*>> radioGroups;
     for (QObject* c : components) {
+        const QSignalBlocker quiet(c);
         const QString tag = c->objectName() + QString::number(round);
         switch (project::StoredKindOf(c)) {
             case StoredKind::None: break;
@@ -141,7 +142,11 @@ void ChangeEverything(const std::vector<QObject*>& components, int round) {
             case StoredKind::RadioButton: radioGroups[c->parent()].push_back(static_cast<QRadioButton*>(c)); break;
         }
     }
-    for (auto& [parent, radios] : radioGroups) radios[static_cast<std::size_t>(round) % radios.size()]->setChecked(true);
+    for (auto& [parent, radios] : radioGroups) {
+        QRadioButton* radio = radios[static_cast<std::size_t>(round) % radios.size()];
+        const QSignalBlocker quiet(radio);
+        radio->setChecked(true);
+    }
 }
 
 std::map<QObject*, QVariant> StatesOf(const std::vector<QObject*>& components) {
