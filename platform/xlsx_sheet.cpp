@@ -15,20 +15,6 @@ int ColumnOf(const pugi::xml_node& cell) {
     return address ? address->column : 0;
 }
 
-std::vector<pugi::xml_node> Elements(const pugi::xml_node& parent, std::string_view local) {
-    std::vector<pugi::xml_node> found;
-    for (pugi::xml_node child = parent.first_child(); child; child = child.next_sibling()) {
-        if (child.type() == pugi::node_element && LocalName(child) == local) found.push_back(child);
-    }
-    return found;
-}
-
-void SetAttribute(pugi::xml_node node, const char* name, const std::string& value) {
-    pugi::xml_attribute attribute = node.attribute(name);
-    if (!attribute) attribute = node.append_attribute(name);
-    attribute.set_value(value.c_str());
-}
-
 void Renumber(pugi::xml_node row, int number) {
     SetAttribute(row, "r", std::to_string(number));
     for (pugi::xml_node cell : Elements(row, "c")) {

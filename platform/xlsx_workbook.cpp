@@ -23,12 +23,6 @@ Status ParsePart(const Package& package, const std::string& part, pugi::xml_docu
     return ParseXml(*bytes, part, into);
 }
 
-void SetAttribute(pugi::xml_node node, const char* name, const std::string& value) {
-    pugi::xml_attribute attribute = node.attribute(name);
-    if (!attribute) attribute = node.append_attribute(name);
-    attribute.set_value(value.c_str());
-}
-
 }  // namespace
 
 struct Workbook::SheetEntry {
@@ -67,9 +61,7 @@ Status Workbook::Load() {
     const std::string relsPart = RelationshipsPartOf(workbookPart_);
     if (Status status = ParsePart(package_, relsPart, rels); !status) return status;
     const auto relationships = ReadRelationships(rels, workbookPart_);
-    for (pugi::xml_node node = Child(Child(workbook_.document_element(), "sheets"), "sheet"); node;
-         node = node.next_sibling()) {
-        if (node.type() != pugi::node_element || LocalName(node) != "sheet") continue;
+    for (pugi::xml_node node : Elements(Child(workbook_.document_element(), "sheets"), "sheet")) {
         auto entry = std::make_unique<SheetEntry>();
         entry->node = node;
         const std::string id = RelationshipIdOf(node);
@@ -289,9 +281,7 @@ Status Workbook::PlanFormulaEdits(const FormulaRewrite& rewrite, const std::stri
             if (Status status = plan(element, SheetName(i)); !status) return status;
         }
     }
-    for (pugi::xml_node name = Child(Child(workbook_.document_element(), "definedNames"), "definedName"); name;
-         name = name.next_sibling()) {
-        if (name.type() != pugi::node_element || LocalName(name) != "definedName") continue;
+    for (pugi::xml_node name : Elements(Child(workbook_.document_element(), "definedNames"), "definedName")) {
         if (Status status = plan(name, std::nullopt); !status) return status;
     }
     return Status::Ok();
