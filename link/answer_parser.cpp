@@ -50,7 +50,8 @@ bool InFields(std::uint8_t byte, int cls, TAnswerParser& p) {
             MarkSeparator(p);
             return false;
         case ClassEnd:
-            if (p.RxCrc != p.CrcAtSep) return FrameError(p);
+            // Without a buffer there is nowhere to end the text: no answer can be taken.
+            if (p.RxCrc != p.CrcAtSep || p.Data == nullptr) return FrameError(p);
             p.State = Idle;
             *p.SepEnd = 0;
             if (p.SepEnd > p.Data) p.SepEnd[-1] = 0;

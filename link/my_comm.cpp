@@ -5,6 +5,7 @@ TMyComm::~TMyComm() {
 }
 
 void TMyComm::Open() {
+    if (IsOpen()) Close();
     Handle = OpenComPort(PortNumber, BaudRate, static_cast<unsigned char>(ByteSize), static_cast<unsigned char>(Parity),
                          static_cast<unsigned char>(StopBits));
     if (IsOpen()) Name = "COM" + std::to_string(PortNumber);

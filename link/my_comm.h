@@ -13,7 +13,8 @@ public:
     TMyComm(const TMyComm&) = delete;
     TMyComm& operator=(const TMyComm&) = delete;
 
-    // Failure leaves the port closed and raises nothing; callers test IsOpen().
+    // Closes a line that is still open first. Failure leaves the port closed and raises nothing;
+    // callers test IsOpen().
     void Open();
     void Close();
     bool IsOpen() const { return IsValidHandle(Handle); }

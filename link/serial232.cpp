@@ -11,7 +11,8 @@ namespace {
 // A line that never works: the target of INVALID_HANDLE_VALUE, so that it is a real address.
 class NoLine final : public platform::ByteStream {
 public:
-    bool write(const std::uint8_t*, std::size_t) override { return false; }
+    int writeSome(const std::uint8_t*, std::size_t) override { return -1; }
+    bool waitWritable(int) override { return false; }
     int available() override { return -1; }
     int read(std::uint8_t*, std::size_t) override { return -1; }
     void discard() override {}
@@ -50,7 +51,8 @@ void CloseComPort(HANDLE handle) {
 bool WriteComPort(const char* buffer, int count, HANDLE handle) {
     if (!IsValidHandle(handle) || count <= 0 || buffer == nullptr) return false;
     handle->discard();
-    return handle->write(reinterpret_cast<const std::uint8_t*>(buffer), static_cast<std::size_t>(count));
+    // A frame that has begun on the line has been sent, even when its tail could not follow.
+    return handle->write(reinterpret_cast<const std::uint8_t*>(buffer), static_cast<std::size_t>(count)) > 0;
 }
 
 int ReadComPort(HANDLE handle, char* buffer, int limit) {

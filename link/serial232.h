@@ -17,7 +17,8 @@ std::string ComPortName(int port);
 // Null for a port number below 1, INVALID_HANDLE_VALUE when the port cannot be opened.
 HANDLE OpenComPort(int port, int baudRate, unsigned char byteSize, unsigned char parity, unsigned char stopBits);
 void CloseComPort(HANDLE handle);
-// Discards unread input and unsent output, then starts the write.
+// Discards unread input and unsent output, then writes the frame, waiting for room on the line at
+// most for the frame's wire time plus a margin. False only when nothing of it went out.
 bool WriteComPort(const char* buffer, int count, HANDLE handle);
 // Takes what has arrived, at most limit - 2 bytes, and zero-terminates it. -1 for no port
 // (buffer[0] is then 0), -2 when the read fails.

@@ -46,10 +46,7 @@ std::u16string_view BstrView(BSTR text) { return text ? std::u16string_view(text
 
 // ---- values ---------------------------------------------------------------------------------
 
-void VariantInit(VARIANT* value) {
-    value->vt = VT_EMPTY;
-    value->lVal = 0;
-}
+void VariantInit(VARIANT* value) { std::memset(value, 0, sizeof *value); }
 
 HRESULT VariantClear(VARIANT* value) {
     if (!value) return E_INVALIDARG;
@@ -122,7 +119,7 @@ constexpr std::uint16_t kClassTag = 0x7A6B;
 struct Registry {
     std::mutex lock;
     std::map<std::u16string, ServerFactory> overrides;  // folded ProgID -> factory (empty: hidden)
-    std::vector<std::u16string> classes;                 // folded ProgIDs; class n is index n - 1
+    std::vector<std::u16string> classes;                // folded ProgIDs; class n is index n - 1
 };
 
 Registry& TheRegistry() {
@@ -132,7 +129,8 @@ Registry& TheRegistry() {
 
 // The factory that answers the folded ProgID now; empty when none does. Caller holds the lock.
 ServerFactory FactoryOf(Registry& registry, const std::u16string& folded) {
-    if (const auto found = registry.overrides.find(folded); found != registry.overrides.end()) return found->second;
+    if (const auto found = registry.overrides.find(folded); found != registry.overrides.end())
+        return found->second;
     for (const auto& server : InstalledServers()) {
         if (Folded(server.progId) == folded && server.create) return server.create;
     }

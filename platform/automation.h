@@ -58,10 +58,10 @@ constexpr HRESULT CO_E_CLASSSTRING = HresultOf(0x800401F3);
 using OLECHAR = char16_t;
 using BSTR = OLECHAR*;
 
-BSTR SysAllocString(const OLECHAR* text);                        // null text: null
+BSTR SysAllocString(const OLECHAR* text);                           // null text: null
 BSTR SysAllocStringLen(const OLECHAR* text, std::uint32_t length);  // null text: zero-filled
-void SysFreeString(BSTR text);                                   // null: nothing
-std::uint32_t SysStringLen(BSTR text);                           // null: 0
+void SysFreeString(BSTR text);                                      // null: nothing
+std::uint32_t SysStringLen(BSTR text);                              // null: 0
 std::u16string_view BstrView(BSTR text);
 
 // ---- values ---------------------------------------------------------------------------------
@@ -85,17 +85,21 @@ class IDispatch;
 struct VARIANT {
     VARTYPE vt;
     union {
-        std::int32_t lVal;    // VT_I4
-        std::int32_t intVal;  // VT_INT
+        std::int32_t lVal;     // VT_I4
+        std::int32_t intVal;   // VT_INT
         VARIANT_BOOL boolVal;  // VT_BOOL
         BSTR bstrVal;          // VT_BSTR
         IDispatch* pdispVal;   // VT_DISPATCH
     };
 };
 
-void VariantInit(VARIANT* value);                   // VT_EMPTY; nothing is freed
-HRESULT VariantClear(VARIANT* value);               // frees, releases, then VT_EMPTY; DISP_E_BADVARTYPE for a type outside the six
-HRESULT VariantCopy(VARIANT* target, const VARIANT* source);  // clears the target first; copies the string, adds a reference
+// VT_EMPTY; nothing is freed.
+void VariantInit(VARIANT* value);
+// Frees the string or releases the object, then VT_EMPTY; DISP_E_BADVARTYPE for a type outside
+// the six, which is left as it is.
+HRESULT VariantClear(VARIANT* value);
+// Clears the target first, then copies the string or adds a reference to the object.
+HRESULT VariantCopy(VARIANT* target, const VARIANT* source);
 
 // ---- late-bound objects ---------------------------------------------------------------------
 
@@ -138,20 +142,20 @@ struct DISPPARAMS {
 // Invoke reads its arguments only; it never takes over or frees them. A result VARIANT is given
 // initialised (VT_EMPTY) or null when the caller wants none.
 class IDispatch {
-public:
+  public:
     virtual std::uint32_t AddRef() = 0;
     virtual std::uint32_t Release() = 0;
     // Looks up each name (case-insensitively) and fills ids; DISP_E_UNKNOWNNAME when one is not
     // a member (its id becomes DISPID_UNKNOWN). riid must be IID_NULL.
-    virtual HRESULT GetIDsOfNames(const IID& riid, const OLECHAR* const* names, std::uint32_t count, LCID lcid,
-                                  DISPID* ids) = 0;
+    virtual HRESULT GetIDsOfNames(const IID& riid, const OLECHAR* const* names, std::uint32_t count,
+                                  LCID lcid, DISPID* ids) = 0;
     // kind: DISPATCH_METHOD, DISPATCH_PROPERTYGET or DISPATCH_PROPERTYPUT (a method that is also a
     // property may be called with METHOD | PROPERTYGET). argError, when given, receives the index
     // into rgvarg of an argument that failed with DISP_E_TYPEMISMATCH or DISP_E_PARAMNOTFOUND.
     virtual HRESULT Invoke(DISPID member, const IID& riid, LCID lcid, WORD kind, DISPPARAMS* params,
                            VARIANT* result, std::uint32_t* argError) = 0;
 
-protected:
+  protected:
     virtual ~IDispatch() = default;
 };
 

@@ -9,9 +9,7 @@
 namespace platform {
 namespace {
 
-DllEntry EntryOf(HMODULE library) {
-    return reinterpret_cast<DllEntry>(dlsym(library, "DllMain"));
-}
+DllEntry EntryOf(HMODULE library) { return reinterpret_cast<DllEntry>(dlsym(library, "DllMain")); }
 
 }  // namespace
 

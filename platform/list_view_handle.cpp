@@ -23,7 +23,8 @@ LRESULT ListViewHandle::Answer(HWND window, UINT message, WPARAM wParam, LPARAM 
             if (!item) return 0;
             const int row = static_cast<int>(wParam);
             std::string text;
-            if (row >= 0 && row < source.ItemCount() && item->iSubItem >= 0 && item->iSubItem < source.ColumnCount()) {
+            if (row >= 0 && row < source.ItemCount() && item->iSubItem >= 0 &&
+                item->iSubItem < source.ColumnCount()) {
                 text = source.CellText(row, item->iSubItem);
             }
             return CopyAnswerText(text.data(), static_cast<std::uint32_t>(text.size()), item->pszText,

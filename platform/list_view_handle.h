@@ -9,12 +9,12 @@ namespace platform {
 // What a list view shows, as its handle answers for it: rows, columns and code page 1251 cell
 // texts (column 0 is the item's own text).
 class ListViewSource {
-public:
+  public:
     virtual int ItemCount() const = 0;
     virtual int ColumnCount() const = 0;
     virtual std::string CellText(int item, int column) const = 0;
 
-protected:
+  protected:
     ~ListViewSource() = default;
 };
 
@@ -22,14 +22,14 @@ protected:
 // LVM_GETITEMTEXTA, every other message with 0. The source must outlive the handle; the handle
 // is not registered (a list view is reached through the handle its owner passes on).
 class ListViewHandle {
-public:
+  public:
     explicit ListViewHandle(const ListViewSource& source);
     ListViewHandle(const ListViewHandle&) = delete;
     ListViewHandle& operator=(const ListViewHandle&) = delete;
 
     HWND Handle() { return &window_; }
 
-private:
+  private:
     static LRESULT Answer(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
     const ListViewSource& source_;

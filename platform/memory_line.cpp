@@ -9,9 +9,14 @@ public:
     explicit HostEnd(std::shared_ptr<State> state) : state_(std::move(state)) {}
     ~HostEnd() override { state_->hostOpen = false; }
 
-    bool write(const std::uint8_t* data, std::size_t count) override {
-        state_->fromHost.insert(state_->fromHost.end(), data, data + count);
-        return true;
+    int writeSome(const std::uint8_t* data, std::size_t count) override {
+        const std::size_t taken = std::min(count, room());
+        state_->fromHost.insert(state_->fromHost.end(), data, data + taken);
+        return static_cast<int>(taken);
+    }
+    bool waitWritable(int timeoutMs) override {
+        if (room() == 0 && state_->whileHostWaits) state_->whileHostWaits(timeoutMs);
+        return room() > 0;
     }
     int available() override { return static_cast<int>(state_->toHost.size()); }
     int read(std::uint8_t* buffer, std::size_t limit) override {
@@ -26,6 +31,10 @@ public:
     }
 
 private:
+    std::size_t room() const {
+        return state_->fromHost.size() < state_->capacity ? state_->capacity - state_->fromHost.size() : 0;
+    }
+
     std::shared_ptr<State> state_;
 };
 
@@ -50,5 +59,11 @@ std::string MemoryLine::takeFromHost() {
 void MemoryLine::sendToHost(const std::string& bytes) { state_->toHost.insert(state_->toHost.end(), bytes.begin(), bytes.end()); }
 
 std::size_t MemoryLine::pendingToHost() const { return state_->toHost.size(); }
+
+void MemoryLine::setCapacity(std::size_t bytes) { state_->capacity = bytes; }
+
+void MemoryLine::onHostWaitsForRoom(std::function<void(int timeoutMs)> farEnd) {
+    state_->whileHostWaits = std::move(farEnd);
+}
 
 }  // namespace platform

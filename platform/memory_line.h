@@ -1,6 +1,8 @@
 #pragma once
 
 #include <deque>
+#include <functional>
+#include <limits>
 #include <memory>
 #include <string>
 
@@ -25,10 +27,18 @@ public:
     void sendToHost(const std::string& bytes);
     std::size_t pendingToHost() const;
 
+    // A line that takes no more than this many bytes the far end has not yet taken.
+    void setCapacity(std::size_t bytes);
+    // Runs while the host end waits for room, with the time it would wait: the far end's chance
+    // to take bytes (and a test's to move its clock).
+    void onHostWaitsForRoom(std::function<void(int timeoutMs)> farEnd);
+
 private:
     struct State {
         std::deque<std::uint8_t> toHost;
         std::deque<std::uint8_t> fromHost;
+        std::size_t capacity = std::numeric_limits<std::size_t>::max();
+        std::function<void(int)> whileHostWaits;
         bool hostOpen = false;
         int opens = 0;
     };

@@ -16,6 +16,8 @@ public:
 
     bool ok() const { return master_ >= 0; }
     const std::string& devicePath() const { return devicePath_; }
+    // The far end's descriptor, for handing it to whoever plays the instrument in another process.
+    int farEnd() const { return master_; }
 
     // Far end; neither call waits.
     std::string readAvailable();

@@ -1,12 +1,16 @@
 #include "platform/serial_line.h"
 
 #include <fcntl.h>
+#include <poll.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
 
 #include <cerrno>
+
+#include "platform/line_lock.h"
 
 namespace platform {
 namespace {
@@ -36,24 +40,32 @@ tcflag_t ByteSizeFlag(int byteSize) {
 
 class TermiosLine final : public ByteStream {
 public:
-    explicit TermiosLine(int fd) : fd_(fd) {}
+    TermiosLine(int fd, const LineSettings& settings) : fd_(fd), settings_(settings) {}
     ~TermiosLine() override {
         ioctl(fd_, TIOCNXCL);  // the exclusive flag outlives us when another descriptor stays open
         flock(fd_, LOCK_UN);
         close(fd_);
+        // The lock file goes after this, once the device is closed.
     }
 
-    bool write(const std::uint8_t* data, std::size_t count) override {
-        std::size_t done = 0;
-        while (done < count) {
-            const ssize_t n = ::write(fd_, data + done, count - done);
-            if (n < 0) {
-                if (errno == EINTR) continue;
-                return false;
-            }
-            done += static_cast<std::size_t>(n);
+    void keep(std::unique_ptr<LineLock> lock) { lock_ = std::move(lock); }
+
+    int writeSome(const std::uint8_t* data, std::size_t count) override {
+        for (;;) {
+            const ssize_t n = ::write(fd_, data, count);
+            if (n >= 0) return static_cast<int>(n);
+            if (errno == EINTR) continue;
+            return (errno == EAGAIN || errno == EWOULDBLOCK) ? 0 : -1;
         }
-        return true;
+    }
+
+    bool waitWritable(int timeoutMs) override {
+        pollfd p{fd_, POLLOUT, 0};
+        int ready = 0;
+        do {
+            ready = poll(&p, 1, timeoutMs);
+        } while (ready < 0 && errno == EINTR);
+        return ready > 0 && (p.revents & POLLOUT) != 0 && (p.revents & (POLLERR | POLLHUP)) == 0;
     }
 
     int available() override {
@@ -71,8 +83,12 @@ public:
 
     void discard() override { tcflush(fd_, TCIOFLUSH); }
 
+    LineSettings settings() const override { return settings_; }
+
 private:
     int fd_;
+    LineSettings settings_;
+    std::unique_ptr<LineLock> lock_;
 };
 
 bool Configure(int fd, const LineSettings& s) {
@@ -103,11 +119,21 @@ bool Configure(int fd, const LineSettings& s) {
 std::unique_ptr<ByteStream> OpenSerialLine(const std::string& devicePath, const LineSettings& settings) {
     const int fd = ::open(devicePath.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) return nullptr;
-    if (!isatty(fd) || flock(fd, LOCK_EX | LOCK_NB) != 0 || ioctl(fd, TIOCEXCL) != 0) {
+    struct stat st {};
+    // The exclusive flag is set last: it belongs to the device, and a holder found on the way
+    // must not be left with it.
+    if (!isatty(fd) || fstat(fd, &st) != 0 || flock(fd, LOCK_EX | LOCK_NB) != 0 ||
+        HeldByAnotherProcess(st.st_rdev)) {
         close(fd);
         return nullptr;
     }
-    auto line = std::make_unique<TermiosLine>(fd);
+    std::unique_ptr<LineLock> lock = LineLock::Take(devicePath);
+    if (!lock || ioctl(fd, TIOCEXCL) != 0) {
+        close(fd);
+        return nullptr;
+    }
+    auto line = std::make_unique<TermiosLine>(fd, settings);
+    line->keep(std::move(lock));
     if (!Configure(fd, settings)) return nullptr;
     return line;
 }

@@ -110,6 +110,22 @@ TEST(AnswerParser, ChecksAnAnswerWithoutFieldsAgainstItsOwnChecksum) {
     EXPECT_EQ(p.data(), "");
 }
 
+TEST(AnswerParser, WithoutABufferTakesNoAnswerAndWritesNowhere) {
+    // "!233216;" has the body checksum 0: an answer without fields, complete at once.
+    const std::string noFields("\xff!233216;\r");
+    for (const std::string& frame : {noFields, std::string("\xff!1;$5;26690\r"), Answer("1;4.0125;")}) {
+        Parser withBuffer;
+        EXPECT_EQ(withBuffer.feed(frame).size(), 1u) << frame.substr(1);
+
+        TAnswerParser p;
+        ResetAnswerParser(p);
+        for (char c : frame) {
+            EXPECT_FALSE(ParseAnswerByte(static_cast<std::uint8_t>(c), p)) << frame.substr(1);
+        }
+        EXPECT_EQ(p.Data, nullptr);
+    }
+}
+
 TEST(AnswerParser, ABodyThatWouldOverflowTheBufferIsAFrameError) {
     Parser p;
     const std::string fits(kAnswerBufferSize - 1 - 7, 'A');  // with ';' and five CRC digits stored

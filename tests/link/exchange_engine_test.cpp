@@ -2,14 +2,18 @@
 
 #include <QLabel>
 #include <QLineEdit>
+#include <filesystem>
 #include <functional>
+#include <memory>
 
 #include "link/my_comm.h"
 #include "link/protocol.h"
+#include "platform/pseudo_terminal.h"
 #include "sim/instrument.h"
 #include "tests/link/exchange_fixture.h"
 #include "tests/support/printers.h"
 #include "tests/support/qt_application.h"
+#include "tests/support/temp_folder.h"
 
 using sim::Instrument;
 
@@ -17,11 +21,7 @@ namespace {
 
 const QString kNoLink = QString::fromUtf8("Нет связи с устройством!");
 
-struct WithApplication {
-    WithApplication() { testing_support::EnsureApplication(); }
-};
-
-class Engine : public WithApplication, public ExchangeTest {
+class Engine : public testing_support::WithApplication, public ExchangeTest {
 protected:
     // A page's one-shot read, as the pages start it.
     void startOneShot(QObject* requester) {
@@ -75,6 +75,31 @@ TEST_F(Engine, ADelayOfNFiresOnTheNPlusFirstTick) {
     ASSERT_EQ(workEvents.size(), 1u);
     EXPECT_EQ(workEvents[0].event, EvDelay);
     EXPECT_EQ(DelayTicks, -1);
+}
+
+TEST_F(Engine, TheTimeOutIsCountedBeforeTheDelayWithinOneTick) {
+    struct Case {
+        const char* what;
+        bool stopsOnTimeOut;
+        std::vector<std::uint16_t> events;
+    } cases[] = {
+        {"both reach the work, the time-out first", false, {EvTimeout, EvDelay}},
+        {"a work that stops on its time-out never sees the delay", true, {EvTimeout}},
+    };
+    for (const Case& c : cases) {
+        std::vector<std::uint16_t> events;
+        RegisterWork(WorkMeasurement, [&](std::uint16_t event, const WorkInput&) {
+            events.push_back(event);
+            if (event == EvTimeout && c.stopsOnTimeOut) StopWork();
+        });
+        WorkState = WorkMeasurement;
+        TimeoutTicks = 3;
+        DelayTicks = 3;
+        countdown(3);
+        EXPECT_TRUE(events.empty()) << c.what;
+        countdown(1);
+        EXPECT_EQ(events, c.events) << c.what;
+    }
 }
 
 TEST_F(Engine, AnAnswerWithABadChecksumChangesNothingUntilTheTimeOut) {
@@ -280,6 +305,46 @@ TEST_F(Engine, ReopenPortClosesAndOpensAgain) {
     refuseOpen = true;
     EXPECT_EQ(ReopenPort(port), 0) << "a port that simply will not open still gives 0";
     EXPECT_FALSE(port.IsOpen());
+}
+
+// The engine on a published pseudo-terminal whose far end can go away, as an unplugged adapter's does.
+class EngineOnAVanishingLine : public Engine {
+protected:
+    void SetUp() override {
+        Engine::SetUp();
+        platform::SetComOpener({});
+        ASSERT_TRUE(farEnd->ok());
+        std::filesystem::create_symlink(farEnd->devicePath(), ports.path() + "/COM5");
+        port.PortNumber = 5;
+    }
+
+    testing_support::PortsFolderScope ports;
+    testing_support::LockFolderScope locks;
+    std::unique_ptr<platform::PseudoTerminal> farEnd = std::make_unique<platform::PseudoTerminal>();
+};
+
+TEST_F(EngineOnAVanishingLine, ReadsFailAndTheOneShotEndsThroughItsTimeOut) {
+    Requester = &edit;
+    UiExchange = true;
+    ASSERT_NE(SendRequest(port, 1, CmdRead, 30, 3, 2), 0);
+    ASSERT_TRUE(port.IsOpen());
+    farEnd.reset();
+
+    char buffer[kPumpBufferSize];
+    EXPECT_EQ(ReadComPort(port.Handle, buffer, kPumpBufferSize), -2);
+    for (int tick = 0; tick < 10; ++tick) {
+        TimerRxTimer();
+        TimerRSTimeoutTimer();
+    }
+    EXPECT_TRUE(dialogs.shown.empty());
+    EXPECT_TRUE(UiExchange) << "a failing read ends nothing by itself";
+    EXPECT_FALSE(linkState.has_value());
+    TimerRxTimer();
+    TimerRSTimeoutTimer();
+    EXPECT_EQ(dialogs.texts(), std::vector<QString>{kNoLink});
+    EXPECT_FALSE(UiExchange);
+    EXPECT_FALSE(port.IsOpen());
+    EXPECT_EQ(linkState, false);
 }
 
 }  // namespace

@@ -1,15 +1,23 @@
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <cstring>
+#include <filesystem>
 #include <string>
+#include <vector>
 
 #include "link/answer_parser.h"
 #include "link/my_comm.h"
 #include "link/protocol.h"
 #include "link/serial232.h"
+#include "platform/clock.h"
+#include "platform/line_lock.h"
 #include "platform/pseudo_terminal.h"
+#include "platform/serial_line.h"
 #include "sim/hosts.h"
 #include "tests/link/memory_port_fixture.h"
+#include "tests/support/other_process.h"
 #include "tests/support/printers.h"
 #include "tests/support/temp_folder.h"
 
@@ -86,6 +94,63 @@ TEST_F(PortObject, EveryWriteFirstDiscardsUnreadInputAndUnsentOutput) {
     EXPECT_EQ(line.takeFromHost(), "second");
 }
 
+TEST_F(PortObject, OpeningAnOpenPortClosesItsLineFirst) {
+    port.Open();
+    ASSERT_TRUE(port.IsOpen());
+    port.Open();
+    EXPECT_TRUE(port.IsOpen()) << "the port's own line does not stand in its way";
+    EXPECT_EQ(line.openCount(), 2);
+    port.Close();
+    EXPECT_FALSE(line.hostOpen()) << "no line is left open behind the port's back";
+}
+
+TEST_F(PortObject, AFrameGoesOutWholeOrSaysWhetherAnyOfItWent) {
+    const std::string frame = "\xff:1;10;16;2;4;53164\r";
+    struct Case {
+        const char* what;
+        std::size_t capacity;  // bytes the line takes before the far end reads
+        bool farEndReads;      // while the port waits for room
+        bool result;
+        std::string arrives;
+    } cases[] = {
+        {"room for all of it", 1000, false, true, frame},
+        {"the far end makes room while the port waits", 5, true, true, frame},
+        {"the line stays full after a part went out", 5, false, true, frame.substr(0, 5)},
+        {"the line is full before anything went out", 0, false, false, ""},
+    };
+    for (const Case& c : cases) {
+        port.Open();
+        line.setCapacity(c.capacity);
+        std::string arrived;
+        line.onHostWaitsForRoom([&](int) {
+            if (c.farEndReads) arrived += line.takeFromHost();
+        });
+        EXPECT_EQ(port.Write(frame.data(), static_cast<int>(frame.size())) != 0, c.result) << c.what;
+        arrived += line.takeFromHost();
+        EXPECT_EQ(Visible(arrived), Visible(c.arrives)) << c.what;
+        port.Close();
+    }
+}
+
+TEST_F(PortObject, AFullLineIsWaitedForAtMostTheFramesWireTimeAndAMargin) {
+    std::uint32_t now = 5000;
+    const platform::ClockHooks previous = platform::SetClockHooks({[&] { return now; }, {}, {}});
+    const std::string frame(30, 'x');
+    // 30 characters of ten bits at 9600 baud: 31.25 ms, rounded up.
+    const int bound = 32 + static_cast<int>(platform::kWriteMarginMs);
+    std::vector<int> waits;
+    port.Open();
+    line.setCapacity(5);
+    line.onHostWaitsForRoom([&](int timeoutMs) {
+        waits.push_back(timeoutMs);
+        line.takeFromHost();
+        now += 50;
+    });
+    EXPECT_NE(port.Write(frame.data(), static_cast<int>(frame.size())), 0) << "part of the frame went out";
+    EXPECT_EQ(waits, (std::vector<int>{bound, bound - 50, bound - 100}));
+    platform::SetClockHooks(previous);
+}
+
 TEST_F(PortObject, PortExistsIsFalseWhileThePortIsHeld) {
     EXPECT_TRUE(PortExists(2));
     EXPECT_FALSE(line.hostOpen()) << "the probe closes at once";
@@ -117,6 +182,7 @@ protected:
     }
 
     testing_support::PortsFolderScope ports;
+    testing_support::LockFolderScope locks;
     sim::Instrument instrument{1};
     sim::PtyHost host{instrument};
     TMyComm port;
@@ -163,6 +229,28 @@ TEST_F(PublishedPort, IsHeldExclusivelyWhileOpen) {
     second.Open();
     EXPECT_FALSE(second.IsOpen());
     port.Close();
+    EXPECT_TRUE(PortExists(4));
+}
+
+TEST_F(PublishedPort, OpeningItAgainLeavesNoLineAndNoLockFileBehind) {
+    const std::string lockFile = platform::LockFilePath(host.devicePath());
+    port.Open();
+    port.Open();
+    ASSERT_TRUE(port.IsOpen());
+    EXPECT_TRUE(std::filesystem::exists(lockFile));
+    port.Close();
+    EXPECT_FALSE(std::filesystem::exists(lockFile));
+    EXPECT_NE(platform::OpenSerialLine(host.devicePath(), {}), nullptr) << "nothing of ours holds the line";
+}
+
+TEST_F(PublishedPort, IsAbsentWhileAnotherProgramHasItOpen) {
+    {
+        testing_support::OtherProcess other(host.devicePath());
+        ASSERT_TRUE(other.ok());
+        EXPECT_FALSE(PortExists(4));
+        port.Open();
+        EXPECT_FALSE(port.IsOpen());
+    }
     EXPECT_TRUE(PortExists(4));
 }
 

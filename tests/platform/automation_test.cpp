@@ -11,7 +11,7 @@ using namespace platform;
 
 // The smallest object: counts its references and deletes itself at the last Release.
 class CountedObject : public IDispatch {
-public:
+  public:
     explicit CountedObject(int* alive) : alive_(alive) { ++*alive_; }
     std::uint32_t AddRef() override { return ++references_; }
     std::uint32_t Release() override {
@@ -27,7 +27,7 @@ public:
     }
     std::uint32_t references() const { return references_; }
 
-private:
+  private:
     ~CountedObject() { --*alive_; }
     int* alive_;
     std::uint32_t references_ = 1;
@@ -114,7 +114,7 @@ TEST(Variant, CopyDuplicatesStringsAndAddsReferences) {
 }
 
 class ServerRegistry : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override { ASSERT_TRUE(Succeeded(OleInitialize(nullptr))); }
     void TearDown() override {
         UnregisterServer(u"Test.Server");
@@ -142,8 +142,9 @@ TEST_F(ServerRegistry, RegisteredProgIdCreatesOneOwnedObject) {
     EXPECT_TRUE(clsid == again);
 
     IDispatch* object = nullptr;
-    ASSERT_EQ(CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER, IID_IDispatch, &object),
-              S_OK);
+    ASSERT_EQ(
+        CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER, IID_IDispatch, &object),
+        S_OK);
     ASSERT_NE(object, nullptr);
     EXPECT_EQ(created, 1);
     EXPECT_EQ(alive, 1);
@@ -155,7 +156,8 @@ TEST_F(ServerRegistry, CreationFailuresLeaveNoObject) {
     EXPECT_EQ(CLSIDFromProgID(u"No.Such.Server", &unknown), CO_E_CLASSSTRING);
     EXPECT_TRUE(unknown == CLSID{});
     IDispatch* object = reinterpret_cast<IDispatch*>(this);  // any stale value must be overwritten
-    EXPECT_EQ(CoCreateInstance(unknown, nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch, &object), REGDB_E_CLASSNOTREG);
+    EXPECT_EQ(CoCreateInstance(unknown, nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch, &object),
+              REGDB_E_CLASSNOTREG);
     EXPECT_EQ(object, nullptr);
 
     RegisterServer(u"Test.Server", Factory());
@@ -175,7 +177,8 @@ TEST_F(ServerRegistry, CreationFailuresLeaveNoObject) {
     // An empty registration hides the ProgID, and a class taken before stops answering.
     RegisterServer(u"Test.Server", {});
     EXPECT_EQ(CLSIDFromProgID(u"Test.Server", &unknown), CO_E_CLASSSTRING);
-    EXPECT_EQ(CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch, &object), REGDB_E_CLASSNOTREG);
+    EXPECT_EQ(CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch, &object),
+              REGDB_E_CLASSNOTREG);
     EXPECT_EQ(created, 0);
 }
 

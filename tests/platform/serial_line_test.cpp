@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "platform/pseudo_terminal.h"
 #include "platform/serial_line.h"
@@ -37,7 +39,7 @@ TEST(SerialLine, IsRawInBothDirections) {
     auto line = platform::OpenSerialLine(pty.devicePath(), {});
     ASSERT_NE(line, nullptr);
     const std::string frame("\xff:1;10;16;2;4;53164\r\n\x11\x13\x03", 24);
-    ASSERT_TRUE(line->write(reinterpret_cast<const std::uint8_t*>(frame.data()), frame.size()));
+    ASSERT_EQ(line->write(reinterpret_cast<const std::uint8_t*>(frame.data()), frame.size()), frame.size());
     EXPECT_EQ(FarEndReceives(pty), frame);
 
     ASSERT_TRUE(pty.write(frame));
@@ -62,6 +64,61 @@ TEST(SerialLine, ReadsOnlyWhatHasArrivedAndDiscardDropsIt) {
     line->discard();
     EXPECT_EQ(line->available(), 0);
     EXPECT_EQ(ReadAll(*line), "");
+}
+
+TEST(SerialLine, TakesWhatFitsWhileTheFarEndDoesNotReadAndWaitsForRoom) {
+    platform::PseudoTerminal pty;
+    auto line = platform::OpenSerialLine(pty.devicePath(), {});
+    ASSERT_NE(line, nullptr);
+    const std::vector<std::uint8_t> chunk(4096, 'a');
+    std::size_t taken = 0;
+    int n = 0;
+    while ((n = line->writeSome(chunk.data(), chunk.size())) > 0) taken += static_cast<std::size_t>(n);
+    EXPECT_EQ(n, 0) << "a full line takes nothing and says so, it does not fail";
+    EXPECT_GT(taken, 0u);
+    EXPECT_FALSE(line->waitWritable(0));
+
+    std::size_t arrived = 0;
+    testing_support::WaitUntil([&] {
+        arrived += pty.readAvailable().size();
+        return arrived == taken;
+    });
+    EXPECT_EQ(arrived, taken);
+    EXPECT_TRUE(line->waitWritable(1000));
+    EXPECT_EQ(line->writeSome(chunk.data(), 1), 1);
+}
+
+TEST(SerialLine, ALineWhoseFarEndVanishedFailsEveryCall) {
+    auto pty = std::make_unique<platform::PseudoTerminal>();
+    auto line = platform::OpenSerialLine(pty->devicePath(), {});
+    ASSERT_NE(line, nullptr);
+    ASSERT_TRUE(pty->write("unread"));
+    pty.reset();
+    std::uint8_t buffer[16];
+    EXPECT_EQ(line->available(), -1) << "the unread bytes went with the far end";
+    EXPECT_EQ(line->writeSome(buffer, 1), -1);
+    EXPECT_FALSE(line->waitWritable(0));
+    EXPECT_EQ(line->write(buffer, 1), 0u) << "nothing went out";
+}
+
+TEST(WireTime, CountsStartDataParityAndStopBits) {
+    struct Case {
+        std::size_t count;
+        platform::LineSettings settings;
+        std::uint32_t ms;
+    } cases[] = {
+        {96, {9600, 8, 0, 0}, 100},    // ten bits a character
+        {30, {9600, 8, 0, 0}, 32},     // 31.25 rounded up
+        {96, {9600, 8, 2, 2}, 120},    // even parity and two stop bits: twelve
+        {96, {9600, 7, 1, 0}, 100},    // seven data bits and odd parity: ten
+        {1, {115200, 8, 0, 0}, 1},
+        {0, {9600, 8, 0, 0}, 0},
+        {5120, {1200, 8, 0, 0}, 42667},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(platform::WireTimeMs(c.count, c.settings), c.ms)
+            << c.count << " at " << c.settings.baudRate << " baud, " << c.settings.byteSize << " bits";
+    }
 }
 
 TEST(SerialLine, RefusesWhatIsNotATerminal) {

@@ -17,12 +17,16 @@ TEST(WideText, MalformedUtf8BecomesReplacementCharacters) {
         std::string bytes;
         std::u16string expected;
     } cases[] = {
-        {"a\x80" "b", u"a\uFFFDb"},            // stray continuation byte
-        {"\xD0", u"\uFFFD"},                   // cut short at the end
-        {"\xD0" "a", u"\uFFFDa"},              // cut short before a letter, which survives
-        {"\xC0\xAF", u"\uFFFD"},               // overlong '/'
-        {"\xED\xA0\x80", u"\uFFFD"},           // an encoded surrogate
-        {"\xF4\x90\x80\x80", u"\uFFFD"},       // past U+10FFFF
+        {"a\x80"
+         "b",
+         u"a\uFFFDb"},        // stray continuation byte
+        {"\xD0", u"\uFFFD"},  // cut short at the end
+        {"\xD0"
+         "a",
+         u"\uFFFDa"},                     // cut short before a letter, which survives
+        {"\xC0\xAF", u"\uFFFD"},          // overlong '/'
+        {"\xED\xA0\x80", u"\uFFFD"},      // an encoded surrogate
+        {"\xF4\x90\x80\x80", u"\uFFFD"},  // past U+10FFFF
         {"\xFF", u"\uFFFD"},
     };
     for (const auto& c : cases) EXPECT_EQ(WideFromUtf8(c.bytes), c.expected) << c.bytes;

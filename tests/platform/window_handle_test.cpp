@@ -13,8 +13,8 @@ namespace {
 using namespace platform;
 
 class RegisteredWindows : public ::testing::Test {
-protected:
-    ZkvWindow top{"testClass", "Отладка", nullptr, nullptr, nullptr};
+  protected:
+    ZkvWindow top{"testClass", "Debug", nullptr, nullptr, nullptr};
     ZkvWindow panel{"TPanel", nullptr, &top, nullptr, nullptr};
     ZkvWindow deepList{"TListBox", nullptr, &panel, nullptr, nullptr};
     ZkvWindow button{"TButton", nullptr, &top, nullptr, nullptr};
@@ -49,7 +49,7 @@ protected:
 
 TEST_F(RegisteredWindows, FoundByExactClassAndOptionalTitle) {
     EXPECT_EQ(FindWindowA("testClass", nullptr), &top);
-    EXPECT_EQ(FindWindowA("testClass", "Отладка"), &top);
+    EXPECT_EQ(FindWindowA("testClass", "Debug"), &top);
     EXPECT_EQ(FindWindowA("testClass", "other"), nullptr);
     EXPECT_EQ(FindWindowA("TestClass", nullptr), nullptr);
     EXPECT_EQ(FindWindowA("TPanel", nullptr), nullptr);  // a child is not a top-level window
@@ -80,7 +80,7 @@ TEST(WindowMessages, ClassNameAndAnswerTextsStayInsideTheBuffer) {
 }
 
 class TableSource : public ListViewSource {
-public:
+  public:
     int ItemCount() const override { return 2; }
     int ColumnCount() const override { return 3; }
     std::string CellText(int item, int column) const override {
@@ -95,7 +95,8 @@ TEST(ListViewHandle, AnswersTheTableThroughListViewMessages) {
     EXPECT_EQ(SendMessageA(handle, LVM_GETITEMCOUNT, 0, 0), 2);
 
     LVCOLUMNA column{};
-    for (WPARAM c = 0; c < 3; ++c) EXPECT_NE(SendMessageA(handle, LVM_GETCOLUMNA, c, reinterpret_cast<LPARAM>(&column)), 0);
+    for (WPARAM c = 0; c < 3; ++c)
+        EXPECT_NE(SendMessageA(handle, LVM_GETCOLUMNA, c, reinterpret_cast<LPARAM>(&column)), 0);
     EXPECT_EQ(SendMessageA(handle, LVM_GETCOLUMNA, 3, reinterpret_cast<LPARAM>(&column)), 0);
 
     const struct {
@@ -107,8 +108,8 @@ TEST(ListViewHandle, AnswersTheTableThroughListViewMessages) {
         {1, 2, 1024, "1:2 \xC4\xE0\xE2\xEB\xE5\xED\xE8\xE5"},
         {0, 0, 6, "0:0 \xC4"},  // cut to capacity - 1 bytes
         {0, 0, 1, ""},
-        {2, 0, 1024, ""},       // no such item
-        {0, 3, 1024, ""},       // no such column
+        {2, 0, 1024, ""},  // no such item
+        {0, 3, 1024, ""},  // no such column
         {0, -1, 1024, ""},
     };
     for (const auto& c : cases) {
@@ -118,7 +119,8 @@ TEST(ListViewHandle, AnswersTheTableThroughListViewMessages) {
         item.iSubItem = c.subItem;
         item.pszText = buffer;
         item.cchTextMax = c.capacity;
-        const LRESULT copied = SendMessageA(handle, LVM_GETITEMTEXTA, c.item, reinterpret_cast<LPARAM>(&item));
+        const LRESULT copied =
+            SendMessageA(handle, LVM_GETITEMTEXTA, c.item, reinterpret_cast<LPARAM>(&item));
         EXPECT_EQ(std::string(buffer), c.expected) << c.item << "/" << c.subItem;
         EXPECT_EQ(copied, static_cast<LRESULT>(c.expected.size()));
         EXPECT_EQ(buffer[c.expected.size() + 1], 'x') << "wrote past the text";

@@ -22,17 +22,17 @@ TempFolder::~TempFolder() {
     std::filesystem::remove_all(path_, ec);
 }
 
-PortsFolderScope::PortsFolderScope() {
-    if (const char* old = std::getenv("ZKV_PORTS")) {
+FolderVariableScope::FolderVariableScope(const char* variable) : variable_(variable) {
+    if (const char* old = std::getenv(variable_)) {
         previous_ = old;
         hadPrevious_ = true;
     }
-    setenv("ZKV_PORTS", folder_.path().c_str(), 1);
+    setenv(variable_, folder_.path().c_str(), 1);
 }
 
-PortsFolderScope::~PortsFolderScope() {
-    if (hadPrevious_) setenv("ZKV_PORTS", previous_.c_str(), 1);
-    else unsetenv("ZKV_PORTS");
+FolderVariableScope::~FolderVariableScope() {
+    if (hadPrevious_) setenv(variable_, previous_.c_str(), 1);
+    else unsetenv(variable_);
 }
 
 }  // namespace testing_support

@@ -19,17 +19,33 @@ private:
     std::string path_;
 };
 
-// Points $ZKV_PORTS at a fresh folder for the fixture's life, restoring the old value after.
-class PortsFolderScope {
+// Points an environment variable at a fresh folder for the scope's life, restoring the old value
+// after.
+class FolderVariableScope {
 public:
-    PortsFolderScope();
-    ~PortsFolderScope();
+    explicit FolderVariableScope(const char* variable);
+    ~FolderVariableScope();
+    FolderVariableScope(const FolderVariableScope&) = delete;
+    FolderVariableScope& operator=(const FolderVariableScope&) = delete;
     const std::string& path() const { return folder_.path(); }
 
 private:
+    const char* variable_;
     TempFolder folder_;
     std::string previous_;
     bool hadPrevious_ = false;
+};
+
+// The ports folder ($ZKV_PORTS) of a test.
+class PortsFolderScope : public FolderVariableScope {
+public:
+    PortsFolderScope() : FolderVariableScope("ZKV_PORTS") {}
+};
+
+// The folder of the serial lines' lock files ($ZKV_LOCKS) of a test.
+class LockFolderScope : public FolderVariableScope {
+public:
+    LockFolderScope() : FolderVariableScope("ZKV_LOCKS") {}
 };
 
 }  // namespace testing_support
