@@ -87,7 +87,7 @@ void AddContentTypeOverride(pugi::xml_document& types, const std::string& part, 
     node.append_attribute("ContentType") = contentType.c_str();
 }
 
-std::string RelationshipIdOf(const pugi::xml_node& element) {
+pugi::xml_attribute RelationshipIdAttribute(const pugi::xml_node& element) {
     for (pugi::xml_attribute attribute = element.first_attribute(); attribute; attribute = attribute.next_attribute()) {
         const std::string_view name = attribute.name();
         const std::size_t colon = name.find(':');
@@ -95,14 +95,25 @@ std::string RelationshipIdOf(const pugi::xml_node& element) {
         const std::string declaration = "xmlns:" + std::string(name.substr(0, colon));
         for (pugi::xml_node scope = element; scope; scope = scope.parent()) {
             if (pugi::xml_attribute ns = scope.attribute(declaration.c_str())) {
-                if (std::string_view(ns.value()).find("relationships") != std::string_view::npos) {
-                    return attribute.value();
-                }
+                if (std::string_view(ns.value()).find("relationships") != std::string_view::npos) return attribute;
                 break;
             }
         }
     }
     return {};
+}
+
+std::string RelationshipIdOf(const pugi::xml_node& element) { return RelationshipIdAttribute(element).value(); }
+
+std::string CopyRelationship(pugi::xml_document& rels, const std::string& id) {
+    const pugi::xml_node original = rels.document_element().find_child_by_attribute("Id", id.c_str());
+    if (!original) return {};
+    const std::string copy = AddRelationship(rels, original.attribute("Type").value(), original.attribute("Target").value());
+    if (pugi::xml_attribute mode = original.attribute("TargetMode")) {
+        rels.document_element().find_child_by_attribute("Id", copy.c_str()).append_attribute("TargetMode") =
+            mode.value();
+    }
+    return copy;
 }
 
 }  // namespace platform::xlsx

@@ -388,7 +388,7 @@ Status Sheet::CheckPlacement(const RowBlock& block, int at, const RowShift& shif
     return Status::Ok();
 }
 
-void Sheet::PlaceRows(const RowBlock& block, int at, bool sameSheet) {
+std::vector<pugi::xml_node> Sheet::PlaceRows(const RowBlock& block, int at, bool sameSheet) {
     const int offset = at - block.first;
     for (pugi::xml_node copied : Elements(*block.rows, "row")) {
         const int number = RowNumber(copied) + offset;
@@ -411,7 +411,8 @@ void Sheet::PlaceRows(const RowBlock& block, int at, bool sameSheet) {
         }
         SetAttribute(merges, "count", std::to_string(ElementCount(merges)));
     }
-    if (!sameSheet) return;
+    std::vector<pugi::xml_node> links;
+    if (!sameSheet) return links;
     for (const AreaList& list : AreaLists()) {
         auto areas = *ParseSqref(list.Get());
         bool changed = false;
@@ -425,14 +426,17 @@ void Sheet::PlaceRows(const RowBlock& block, int at, bool sameSheet) {
         }
         if (changed) list.Set(SqrefText(areas));
     }
-    if (pugi::xml_node links = Part("hyperlinks")) {
+    if (pugi::xml_node container = Part("hyperlinks")) {
         for (pugi::xml_node copied : Elements(*block.hyperlinks, "hyperlink")) {
             Area area = *ParseArea(copied.attribute("ref").value());
             area.top += offset;
             area.bottom += offset;
-            SetAttribute(links.append_copy(copied), "ref", AreaName(area));
+            pugi::xml_node placed = container.append_copy(copied);
+            SetAttribute(placed, "ref", AreaName(area));
+            links.push_back(placed);
         }
     }
+    return links;
 }
 
 void Sheet::SetTabSelected(bool selected) {

@@ -248,9 +248,30 @@ Status Workbook::RowChange(int sheet, const RowShift& shift, const RowBlock* blo
         return ShiftFormulaRows(text, home, name, shift);
     };
     if (Status planned = PlanFormulaEdits(move, name, true, edits); !planned) return planned;
+    // Copied hyperlinks get relationships of their own, so the sheet's relationships are read first.
+    const std::string relsPart = RelationshipsPartOf(sheets_[static_cast<std::size_t>(sheet)]->part);
+    pugi::xml_document rels;
+    bool linksTravel = false;
+    if (block != nullptr && sameSheet) {
+        for (pugi::xml_node link : Elements(*block->hyperlinks, "hyperlink")) {
+            for (pugi::xml_attribute a = link.first_attribute(); a; a = a.next_attribute()) {
+                const std::string_view attribute = a.name();
+                if (attribute.size() > 3 && attribute.substr(attribute.size() - 3) == ":id") linksTravel = true;
+            }
+        }
+    }
+    if (linksTravel) {
+        if (Status read = ParsePart(package_, relsPart, rels); !read) return read;
+    }
     target.ShiftRows(shift);
     ApplyFormulaEdits(edits);
-    if (block != nullptr) target.PlaceRows(*block, shift.at(), sameSheet);
+    if (block == nullptr) return Status::Ok();
+    for (pugi::xml_node link : target.PlaceRows(*block, shift.at(), sameSheet)) {
+        pugi::xml_attribute id = RelationshipIdAttribute(link);
+        const std::string copy = id ? CopyRelationship(rels, id.value()) : std::string();
+        if (!copy.empty()) id.set_value(copy.c_str());
+    }
+    if (linksTravel) package_.Put(relsPart, SerializeXml(rels));
     return Status::Ok();
 }
 

@@ -35,6 +35,7 @@ for n in range(4):
     ws.merge_cells('A44:H44')
     ws['A45'] = 'Подпись'
     ws['I44'].hyperlink = 'http://example.com/doc'
+    ws['I32'].hyperlink = 'http://example.com/point'
     ws.row_dimensions[50].hidden = True
     ws['A50'] = 'скрыто'
     ws.print_area = 'A1:H50'

@@ -92,8 +92,9 @@ TEST_F(RowChanges, CopiesOfThePointRowCarryItsFormatsAndPushEverythingDown) {
         EXPECT_EQ(view.printTitles.at("Канал 1"), "1:2");
         EXPECT_EQ(view.formats.at("Канал 1"), "D32:D" + std::to_string(41 + copies));
         EXPECT_EQ(view.validations.at("Канал 1"), "E32:E" + std::to_string(41 + copies));
-        EXPECT_EQ(Only(view.links, "Канал 1!"),
-                  (std::map<std::string, std::string>{{Cell("I", 44 + copies), "http://example.com/doc"}}));
+        std::map<std::string, std::string> links = {{Cell("I", 44 + copies), "http://example.com/doc"}};
+        for (int row = 32; row <= 32 + copies; ++row) links[Cell("I", row)] = "http://example.com/point";
+        EXPECT_EQ(Only(view.links, "Канал 1!"), links);
 
         // The other sheets are as they were.
         for (const std::string sheet : {"Канал 2!", "Канал 4!"}) {
@@ -155,10 +156,11 @@ TEST_F(RowChanges, DeletedRowsTakeWhatLiesWhollyInsideThemAndShrinkTheRest) {
     } cases[] = {
         {33, 33, {{Cell("A", 33), "точка 3"}, {Cell("A", 40), "точка 10"}, {Cell("A", 43), "Заключение"}},
          "A1:H1 A43:H43 B32:C32 B33:C33 B34:C34 B35:C35 B36:C36 B37:C37 B38:C38 B39:C39 B40:C40 J30:J44",
-         "$A$1:$H$49", "D32:D40", "E32:E40", {{Cell("I", 43), "http://example.com/doc"}}, Row(49)},
+         "$A$1:$H$49", "D32:D40", "E32:E40",
+         {{Cell("I", 32), "http://example.com/point"}, {Cell("I", 43), "http://example.com/doc"}}, Row(49)},
         {44, 44, {{Cell("A", 44), "Подпись"}, {Cell("A", 41), "точка 10"}},
          "A1:H1 B32:C32 B33:C33 B34:C34 B35:C35 B36:C36 B37:C37 B38:C38 B39:C39 B40:C40 B41:C41 J30:J44",
-         "$A$1:$H$49", "D32:D41", "E32:E41", {}, Row(49)},
+         "$A$1:$H$49", "D32:D41", "E32:E41", {{Cell("I", 32), "http://example.com/point"}}, Row(49)},
         {30, 45, {{Cell("A", 34), "скрыто"}, {Cell("A", 2), "Шапка"}}, "A1:H1", "$A$1:$H$34", "", "", {}, Row(34)},
     };
     for (const auto& c : cases) {

@@ -287,6 +287,13 @@ for i, s in enumerate(sheets):
             if a[0] <= b[2] and b[0] <= a[2] and a[1] <= b[3] and b[1] <= a[3]:
                 say('%s: merges overlap at %s' % (title, m.get('ref')))
         merged.append(a)
+    link_ids = [h.get(RID) for hs in kids(ws, 'hyperlinks') for h in kids(hs, 'hyperlink') if h.get(RID)]
+    if len(link_ids) != len(set(link_ids)):
+        say('%s: hyperlinks share a relationship' % title)
+    sheet_rels = docs.get(part.rsplit('/', 1)[0] + '/_rels/' + part.rsplit('/', 1)[1] + '.rels')
+    for i in link_ids:
+        if sheet_rels is None or not any(r.get('Id') == i for r in kids(sheet_rels, 'Relationship')):
+            say('%s: a hyperlink names no relationship' % title)
     for f in kids(ws, 'conditionalFormatting'):
         if not f.get('sqref') or any(area(p) is None for p in f.get('sqref').split()):
             say('%s: conditional format with a bad area' % title)
