@@ -13,6 +13,7 @@ import sys, openpyxl
 from openpyxl.styles import Font, PatternFill, Border, Side
 from openpyxl.formatting.rule import CellIsRule
 from openpyxl.worksheet.datavalidation import DataValidation
+from openpyxl.worksheet.pagebreak import Break
 wb = openpyxl.Workbook()
 thin = Side(style='thin')
 for n in range(4):
@@ -40,6 +41,11 @@ for n in range(4):
     ws['A50'] = 'скрыто'
     ws.print_area = 'A1:H50'
     ws.print_title_rows = '1:2'
+    ws.page_setup.orientation = 'landscape'
+    ws.page_setup.paperSize = ws.PAPERSIZE_A4
+    ws.page_setup.fitToWidth = 1
+    ws.oddFooter.center.text = 'Страница &P'
+    ws.row_breaks.append(Break(id=41))
     ws.conditional_formatting.add('D32:D41', CellIsRule(operator='greaterThan', formula=['1'],
                                   fill=PatternFill('solid', fgColor='FFFF0000')))
     dv = DataValidation(type='list', formula1='"да,нет"')

@@ -90,6 +90,8 @@ TEST_F(RowChanges, CopiesOfThePointRowCarryItsFormatsAndPushEverythingDown) {
         EXPECT_EQ(view.merges.at("Канал 1"), ProtocolMerges(copies));
         EXPECT_EQ(view.printAreas.at("Канал 1"), "$A$1:$H$" + std::to_string(50 + copies));
         EXPECT_EQ(view.printTitles.at("Канал 1"), "1:2");
+        EXPECT_EQ(view.pageBreaks.at("Канал 1"), std::to_string(41 + copies));
+        EXPECT_EQ(view.pageSetups.at("Канал 1"), template_.pageSetups.at("Канал 1"));
         EXPECT_EQ(view.formats.at("Канал 1"), "D32:D" + std::to_string(41 + copies));
         EXPECT_EQ(view.validations.at("Канал 1"), "E32:E" + std::to_string(41 + copies));
         std::map<std::string, std::string> links = {{Cell("I", 44 + copies), "http://example.com/doc"}};
@@ -153,15 +155,16 @@ TEST_F(RowChanges, DeletedRowsTakeWhatLiesWhollyInsideThemAndShrinkTheRest) {
         std::string merges, printArea, formats, validations;
         std::map<std::string, std::string> links;
         std::string hiddenRow;
+        std::string breaks;
     } cases[] = {
         {33, 33, {{Cell("A", 33), "точка 3"}, {Cell("A", 40), "точка 10"}, {Cell("A", 43), "Заключение"}},
          "A1:H1 A43:H43 B32:C32 B33:C33 B34:C34 B35:C35 B36:C36 B37:C37 B38:C38 B39:C39 B40:C40 J30:J44",
          "$A$1:$H$49", "D32:D40", "E32:E40",
-         {{Cell("I", 32), "http://example.com/point"}, {Cell("I", 43), "http://example.com/doc"}}, Row(49)},
+         {{Cell("I", 32), "http://example.com/point"}, {Cell("I", 43), "http://example.com/doc"}}, Row(49), "40"},
         {44, 44, {{Cell("A", 44), "Подпись"}, {Cell("A", 41), "точка 10"}},
          "A1:H1 B32:C32 B33:C33 B34:C34 B35:C35 B36:C36 B37:C37 B38:C38 B39:C39 B40:C40 B41:C41 J30:J44",
-         "$A$1:$H$49", "D32:D41", "E32:E41", {{Cell("I", 32), "http://example.com/point"}}, Row(49)},
-        {30, 45, {{Cell("A", 34), "скрыто"}, {Cell("A", 2), "Шапка"}}, "A1:H1", "$A$1:$H$34", "", "", {}, Row(34)},
+         "$A$1:$H$49", "D32:D41", "E32:E41", {{Cell("I", 32), "http://example.com/point"}}, Row(49), "41"},
+        {30, 45, {{Cell("A", 34), "скрыто"}, {Cell("A", 2), "Шапка"}}, "A1:H1", "$A$1:$H$34", "", "", {}, Row(34), ""},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(std::to_string(c.first) + ":" + std::to_string(c.last));
@@ -177,6 +180,7 @@ TEST_F(RowChanges, DeletedRowsTakeWhatLiesWhollyInsideThemAndShrinkTheRest) {
         EXPECT_EQ(view.validations.at("Канал 1"), c.validations);
         EXPECT_EQ(Only(view.links, "Канал 1!"), c.links);
         EXPECT_EQ(view.rows.at(c.hiddenRow), "hidden");
+        EXPECT_EQ(view.pageBreaks.at("Канал 1"), c.breaks);
     }
 }
 

@@ -61,6 +61,8 @@ void ExpectSameWorkbook(const OpenpyxlView& a, const OpenpyxlView& b) {
     EXPECT_EQ(a.merges, b.merges);
     EXPECT_EQ(a.printAreas, b.printAreas);
     EXPECT_EQ(a.printTitles, b.printTitles);
+    EXPECT_EQ(a.pageSetups, b.pageSetups);
+    EXPECT_EQ(a.pageBreaks, b.pageBreaks);
     EXPECT_EQ(a.formats, b.formats);
     EXPECT_EQ(a.validations, b.validations);
     EXPECT_EQ(a.links, b.links);
@@ -74,6 +76,7 @@ TEST_F(WorkbookFile, SavedUnchangedReadsBackAsTheTemplate) {
         ASSERT_TRUE(workbook);
         ExpectSameWorkbook(SaveAndRead(*workbook), before);
     }
+    EXPECT_EQ(ReadWithOpenpyxl(protocol).pageSetups.at("Канал 1"), "landscape paper=9 fitW=1 footer=Страница &P");
     const OpenpyxlView view = ReadWithOpenpyxl(styled);
     EXPECT_EQ(view.values.at("Данные!C3"), "жирный текст");
     EXPECT_EQ(view.values.at("Данные!A4"), "x");

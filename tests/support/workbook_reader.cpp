@@ -122,6 +122,10 @@ for ws in wb.worksheets:
         out('printArea', t, ws.print_area if isinstance(ws.print_area, str) else ','.join(ws.print_area))
     if ws.print_title_rows:
         out('printTitles', t, ws.print_title_rows)
+    ps = ws.page_setup
+    out('pageSetup', t, '%s paper=%s fitW=%s footer=%s' % (ps.orientation, ps.paperSize, ps.fitToWidth,
+                                                          ws.oddFooter.center.text))
+    out('breaks', t, ' '.join(str(b.id) for b in ws.row_breaks.brk))
     out('formats', t, ' '.join(sorted(str(f.sqref) for f in ws.conditional_formatting)))
     out('validations', t, ' '.join(sorted(str(v.sqref) for v in ws.data_validations.dataValidation)))
 )PY";
@@ -338,6 +342,8 @@ OpenpyxlView ReadWithOpenpyxl(const std::string& path) {
         else if (kind == "merges") view.merges[key] = value;
         else if (kind == "printArea") view.printAreas[key] = value;
         else if (kind == "printTitles") view.printTitles[key] = value;
+        else if (kind == "pageSetup") view.pageSetups[key] = value;
+        else if (kind == "breaks") view.pageBreaks[key] = value;
         else if (kind == "formats") view.formats[key] = value;
         else if (kind == "validations") view.validations[key] = value;
     }

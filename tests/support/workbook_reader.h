@@ -23,6 +23,8 @@ struct OpenpyxlView {
     std::map<std::string, std::string> merges;   // per sheet, sorted, blank-separated
     std::map<std::string, std::string> printAreas;
     std::map<std::string, std::string> printTitles;
+    std::map<std::string, std::string> pageSetups;   // "landscape paper=9 fitW=1 footer=..."
+    std::map<std::string, std::string> pageBreaks;   // the rows manual page breaks follow, blank-separated
     std::map<std::string, std::string> formats;      // conditional formats' areas per sheet, sorted
     std::map<std::string, std::string> validations;  // validations' areas per sheet, sorted
     std::map<std::string, std::string> links;        // hyperlink targets by cell
