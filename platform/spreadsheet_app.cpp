@@ -91,10 +91,10 @@ using spreadsheet::MemberSpec;
 
 // Every object of the application answers until the application quits.
 class Object : public spreadsheet::DispatchObject {
-public:
+  public:
     explicit Object(std::shared_ptr<Application> app) : app_(std::move(app)) {}
 
-protected:
+  protected:
     bool Disconnected() const override { return app_->quit; }
     std::shared_ptr<Application> app_;
 };
@@ -106,12 +106,12 @@ HRESULT Refused(const xlsx::Status& status) { return status ? S_OK : DISP_E_EXCE
 enum class RangeRole { Rows, Selection, Cell };
 
 class RangeObject final : public Object {
-public:
+  public:
     RangeObject(std::shared_ptr<Application> app, std::shared_ptr<Book> book, int sheet, RangeRole role,
                 Selected area)
         : Object(std::move(app)), book_(std::move(book)), sheet_(sheet), role_(role), area_(area) {}
 
-private:
+  private:
     const char* Receiver() const override {
         return role_ == RangeRole::Rows ? "rows" : role_ == RangeRole::Selection ? "selection" : "cell";
     }
@@ -137,7 +137,8 @@ private:
     }
 
     HRESULT Delete() {
-        if (Failed(Refused(book_->workbook->DeleteRows(sheet_, area_.first, area_.last)))) return DISP_E_EXCEPTION;
+        if (Failed(Refused(book_->workbook->DeleteRows(sheet_, area_.first, area_.last))))
+            return DISP_E_EXCEPTION;
         // Deleting rows ends copy mode, as it does in a spreadsheet.
         app_->clipboard.reset();
         return S_OK;
@@ -201,15 +202,17 @@ std::optional<Selected> ParseRows(std::string_view text) {
 }
 
 class WorksheetObject final : public Object {
-public:
+  public:
     WorksheetObject(std::shared_ptr<Application> app, std::shared_ptr<Book> book, int sheet)
         : Object(std::move(app)), book_(std::move(book)), sheet_(sheet) {}
 
-private:
+  private:
     const char* Receiver() const override { return "worksheet"; }
     std::span<const MemberSpec> Members() const override {
-        static constexpr MemberSpec kMembers[] = {{u"Cells", Kind::Get, 2},   {u"Name", Kind::Put, 0},
-                                                  {u"Select", Kind::Method, 0}, {u"Visible", Kind::Put, 0},
+        static constexpr MemberSpec kMembers[] = {{u"Cells", Kind::Get, 2},
+                                                  {u"Name", Kind::Put, 0},
+                                                  {u"Select", Kind::Method, 0},
+                                                  {u"Visible", Kind::Put, 0},
                                                   {u"Rows", Kind::Get, 1}};
         return kMembers;
     }
@@ -256,11 +259,11 @@ private:
 };
 
 class WorksheetsObject final : public Object {
-public:
+  public:
     WorksheetsObject(std::shared_ptr<Application> app, std::shared_ptr<Book> book)
         : Object(std::move(app)), book_(std::move(book)) {}
 
-private:
+  private:
     const char* Receiver() const override { return "worksheets"; }
     std::span<const MemberSpec> Members() const override {
         static constexpr MemberSpec kMembers[] = {{u"Item", Kind::Get, 1}};
@@ -280,11 +283,11 @@ private:
 // ---- workbooks ------------------------------------------------------------------------------
 
 class WorkbookObject final : public Object {
-public:
+  public:
     WorkbookObject(std::shared_ptr<Application> app, std::shared_ptr<Book> book)
         : Object(std::move(app)), book_(std::move(book)) {}
 
-private:
+  private:
     const char* Receiver() const override { return "workbook"; }
     std::span<const MemberSpec> Members() const override {
         static constexpr MemberSpec kMembers[] = {{u"Worksheets", Kind::Get, 0}, {u"Save", Kind::Method, 0}};
@@ -299,10 +302,10 @@ private:
 };
 
 class WorkbooksObject final : public Object {
-public:
+  public:
     using Object::Object;
 
-private:
+  private:
     const char* Receiver() const override { return "workbooks"; }
     std::span<const MemberSpec> Members() const override {
         static constexpr MemberSpec kMembers[] = {{u"Open", Kind::Method, 1}};
@@ -322,10 +325,10 @@ private:
 // ---- the application ------------------------------------------------------------------------
 
 class ApplicationObject final : public Object {
-public:
+  public:
     using Object::Object;
 
-private:
+  private:
     const char* Receiver() const override { return "application"; }
     std::span<const MemberSpec> Members() const override {
         static constexpr MemberSpec kMembers[] = {{u"Quit", Kind::Method, 0},
@@ -356,8 +359,10 @@ private:
                 if (!app_->active) return DISP_E_EXCEPTION;
                 const int sheet = app_->active->workbook->ActiveSheet();
                 const auto found = app_->active->selections.find(sheet);
-                const Selected selected = found == app_->active->selections.end() ? Selected{} : found->second;
-                return Give(result, new RangeObject(app_, app_->active, sheet, RangeRole::Selection, selected));
+                const Selected selected =
+                    found == app_->active->selections.end() ? Selected{} : found->second;
+                return Give(result,
+                            new RangeObject(app_, app_->active, sheet, RangeRole::Selection, selected));
             }
             default: {
                 const auto on = args.Bool(args.Value());
@@ -376,8 +381,10 @@ private:
             const bool display = desktop.hasDisplay ? desktop.hasDisplay() : DisplayExists();
             if (!display || book->handedOver) continue;
             book->handedOver = true;
-            if (desktop.openDocument) desktop.openDocument(book->workbook->Path());
-            else OpenWithDesktop(book->workbook->Path());
+            if (desktop.openDocument)
+                desktop.openDocument(book->workbook->Path());
+            else
+                OpenWithDesktop(book->workbook->Path());
         }
         return S_OK;
     }

@@ -61,7 +61,7 @@ HRESULT DispatchObject::Give(VARIANT* result, IDispatch* object) {
 }
 
 HRESULT DispatchObject::GetIDsOfNames(const IID& riid, const OLECHAR* const* names, std::uint32_t count, LCID,
-                      DISPID* ids) {
+                                      DISPID* ids) {
     if (!(riid == IID_NULL)) return DISP_E_UNKNOWNINTERFACE;
     if (names == nullptr || ids == nullptr || count == 0) return E_INVALIDARG;
     if (Disconnected()) return RPC_E_DISCONNECTED;
@@ -76,8 +76,8 @@ HRESULT DispatchObject::GetIDsOfNames(const IID& riid, const OLECHAR* const* nam
     return ids[0] == DISPID_UNKNOWN || count > 1 ? DISP_E_UNKNOWNNAME : S_OK;
 }
 
-HRESULT DispatchObject::Invoke(DISPID member, const IID& riid, LCID, WORD kind, DISPPARAMS* params, VARIANT* result,
-               std::uint32_t* argError) {
+HRESULT DispatchObject::Invoke(DISPID member, const IID& riid, LCID, WORD kind, DISPPARAMS* params,
+                               VARIANT* result, std::uint32_t* argError) {
     if (!(riid == IID_NULL)) return DISP_E_UNKNOWNINTERFACE;
     if (Disconnected()) return RPC_E_DISCONNECTED;
     const auto members = Members();
@@ -123,8 +123,10 @@ namespace platform {
 
 void FailSpreadsheetMember(std::string_view member, HRESULT code) {
     const std::string key = spreadsheet::AsciiLower(std::string(member));
-    if (Succeeded(code)) spreadsheet::Failures().erase(key);
-    else spreadsheet::Failures()[key] = code;
+    if (Succeeded(code))
+        spreadsheet::Failures().erase(key);
+    else
+        spreadsheet::Failures()[key] = code;
 }
 
 void ClearSpreadsheetFailures() { spreadsheet::Failures().clear(); }

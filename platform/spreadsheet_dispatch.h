@@ -26,7 +26,7 @@ struct MemberSpec {
 // The arguments of one call in the member's own order (rgvarg holds them last first). A wrong type
 // reports its place in rgvarg through argError, as automation does.
 class Arguments {
-public:
+  public:
     Arguments(DISPPARAMS* params, std::uint32_t* argError) : params_(params), argError_(argError) {}
     std::optional<int> Int(std::uint32_t i) const;
     std::optional<bool> Bool(std::uint32_t i) const;
@@ -34,7 +34,7 @@ public:
     // The place of a property put's value.
     std::uint32_t Value() const { return params_->cArgs - 1; }
 
-private:
+  private:
     const VARIANT& At(std::uint32_t i) const { return params_->rgvarg[params_->cArgs - 1 - i]; }
     void Mismatch(std::uint32_t i) const;
     DISPPARAMS* params_;
@@ -42,7 +42,7 @@ private:
 };
 
 class DispatchObject : public IDispatch {
-public:
+  public:
     std::uint32_t AddRef() override { return ++references_; }
     std::uint32_t Release() override;
     HRESULT GetIDsOfNames(const IID& riid, const OLECHAR* const* names, std::uint32_t count, LCID lcid,
@@ -50,7 +50,7 @@ public:
     HRESULT Invoke(DISPID member, const IID& riid, LCID lcid, WORD kind, DISPPARAMS* params, VARIANT* result,
                    std::uint32_t* argError) override;
 
-protected:
+  protected:
     ~DispatchObject() override = default;
     // True once the server has gone: every call then fails with RPC_E_DISCONNECTED.
     virtual bool Disconnected() const = 0;
@@ -62,7 +62,7 @@ protected:
     // Hands a new object to the caller's result, which then holds its one reference.
     static HRESULT Give(VARIANT* result, IDispatch* object);
 
-private:
+  private:
     HRESULT InjectedFailure(std::u16string_view name) const;
     std::atomic<std::uint32_t> references_{1};
 };

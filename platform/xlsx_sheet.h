@@ -29,7 +29,7 @@ struct RowBlock {
 // One worksheet part. Row and cell references are made explicit when it is read, so every row and cell
 // carries its r.
 class Sheet {
-public:
+  public:
     explicit Sheet(pugi::xml_document& doc);
 
     pugi::xml_node FindCell(int row, int column) const;
@@ -61,7 +61,7 @@ public:
     // Brings the dimension and the rows' column spans in line with the cells, before writing.
     void Tidy();
 
-private:
+  private:
     struct AreaList;
     std::vector<AreaList> AreaLists() const;
     pugi::xml_node Part(std::string_view local) const;

@@ -51,7 +51,8 @@ void SetAttribute(pugi::xml_node node, const char* name, const std::string& valu
 Status ParseXml(const std::string& bytes, const std::string& part, pugi::xml_document& into) {
     // Whitespace-only texts matter in cells (" " is a value); declarations are written back as they were.
     const unsigned options = pugi::parse_default | pugi::parse_declaration | pugi::parse_ws_pcdata_single;
-    const pugi::xml_parse_result result = into.load_buffer(bytes.data(), bytes.size(), options, pugi::encoding_utf8);
+    const pugi::xml_parse_result result =
+        into.load_buffer(bytes.data(), bytes.size(), options, pugi::encoding_utf8);
     if (!result) return Status::Refused(part + " is not well-formed XML: " + result.description());
     if (!into.document_element()) return Status::Refused(part + " holds no element");
     return Status::Ok();

@@ -332,26 +332,40 @@ OpenpyxlView ReadWithOpenpyxl(const std::string& path) {
         const std::string kind = line.substr(0, tab1);
         const std::string key = Unescape(line.substr(tab1 + 1, tab2 - tab1 - 1));
         const std::string value = Unescape(line.substr(tab2 + 1));
-        if (kind == "error") view.error = value;
-        else if (kind == "active") view.active = value;
-        else if (kind == "sheet") view.sheets.push_back(key), view.states[key] = value;
-        else if (kind == "value") view.values[key] = value;
-        else if (kind == "style") view.styles[key] = value;
-        else if (kind == "link") view.links[key] = value;
-        else if (kind == "row") view.rows[key] = value;
-        else if (kind == "merges") view.merges[key] = value;
-        else if (kind == "printArea") view.printAreas[key] = value;
-        else if (kind == "printTitles") view.printTitles[key] = value;
-        else if (kind == "pageSetup") view.pageSetups[key] = value;
-        else if (kind == "breaks") view.pageBreaks[key] = value;
-        else if (kind == "formats") view.formats[key] = value;
-        else if (kind == "validations") view.validations[key] = value;
+        if (kind == "error")
+            view.error = value;
+        else if (kind == "active")
+            view.active = value;
+        else if (kind == "sheet")
+            view.sheets.push_back(key), view.states[key] = value;
+        else if (kind == "value")
+            view.values[key] = value;
+        else if (kind == "style")
+            view.styles[key] = value;
+        else if (kind == "link")
+            view.links[key] = value;
+        else if (kind == "row")
+            view.rows[key] = value;
+        else if (kind == "merges")
+            view.merges[key] = value;
+        else if (kind == "printArea")
+            view.printAreas[key] = value;
+        else if (kind == "printTitles")
+            view.printTitles[key] = value;
+        else if (kind == "pageSetup")
+            view.pageSetups[key] = value;
+        else if (kind == "breaks")
+            view.pageBreaks[key] = value;
+        else if (kind == "formats")
+            view.formats[key] = value;
+        else if (kind == "validations")
+            view.validations[key] = value;
     }
     return view;
 }
 
-std::vector<std::string> OpenpyxlView::ValuesOf(const std::string& sheet, const std::string& column, int fromRow,
-                                                int toRow) const {
+std::vector<std::string> OpenpyxlView::ValuesOf(const std::string& sheet, const std::string& column,
+                                                int fromRow, int toRow) const {
     std::vector<std::string> found;
     for (int row = fromRow; row <= toRow; ++row) {
         const auto value = values.find(sheet + "!" + column + std::to_string(row));
