@@ -11,12 +11,13 @@ namespace sim {
 
 // What the simulated instrument does to its next answer, on demand of a test.
 struct Fault {
-    enum Kind { ErrorCode, BadCrc, Silence, Noise, Split, Late };
+    enum Kind { ErrorCode, BadCrc, Silence, Noise, Split, Late, OtherData };
     Kind kind = Silence;
     int errorCode = 0;         // ErrorCode: answer "$code" instead
     std::string noise;         // Noise: bytes sent before the frame
     int parts = 2;             // Split: the frame arrives over this many deliveries
     std::uint32_t delayMs = 0; // Late: the frame is held back this long
+    std::string data;          // OtherData: a well-formed answer carrying this data text instead
 
     static Fault Error(int code) { return make(ErrorCode, [&](Fault& f) { f.errorCode = code; }); }
     static Fault Corrupt() { return make(BadCrc, [](Fault&) {}); }
@@ -24,6 +25,7 @@ struct Fault {
     static Fault NoiseFirst(std::string bytes) { return make(Noise, [&](Fault& f) { f.noise = std::move(bytes); }); }
     static Fault SplitInto(int count) { return make(Split, [&](Fault& f) { f.parts = count; }); }
     static Fault Delay(std::uint32_t ms) { return make(Late, [&](Fault& f) { f.delayMs = ms; }); }
+    static Fault AnswerWith(std::string text) { return make(OtherData, [&](Fault& f) { f.data = std::move(text); }); }
 
 private:
     template <typename Set>
@@ -64,6 +66,15 @@ public:
     void setSource(int source, double value);
     void setSourceText(int source, std::string text);
 
+    // The current the instrument puts out, as the last emulation command (registers 43, 44, 45
+    // of memory type 0) asked: its emulation minimum, its maximum, or a given current, in mA.
+    enum class EmulationMode { Off, Minimum, Maximum, Current };
+    struct Emulation {
+        EmulationMode mode = EmulationMode::Off;
+        float milliamps = 0.0f;
+    };
+    const Emulation& emulation() const { return emulation_; }
+
     // Faults apply to the next answers, one each, in the order pushed.
     void pushFault(const Fault& fault, int times = 1);
     void clearFaults() { faults_.clear(); }
@@ -95,6 +106,9 @@ private:
     std::size_t blockReadLength(int type, int reg) const;
     bool inRange(int type, int reg, std::size_t count) const;
     void queue(std::string frame, std::uint32_t nowMs);
+    void setFactoryCalibration();
+    static bool IsEmulationCommand(int type, int reg);
+    std::string emulate(int reg, int dataType, const std::string& value);
 
     int address_;
     std::vector<std::vector<std::uint8_t>> memory_;
@@ -103,6 +117,7 @@ private:
     std::deque<Delivery> outbox_;
     std::string inbox_;
     std::vector<std::string> requests_;
+    Emulation emulation_;
 };
 
 }  // namespace sim
