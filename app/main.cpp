@@ -2,8 +2,8 @@
 #include <QApplication>
 #include <exception>
 
-#include "app/form_grad.h"
-#include "app/form_main.h"
+#include "app/calibration/form_grad.h"
+#include "app/window/form_main.h"
 #include "platform/dialogs.h"
 #include "platform/os_services.h"
 

@@ -20,19 +20,14 @@
 #include "link/my_comm.h"
 #include "link/protocol.h"
 #include "platform/components.h"
-#include "platform/dialogs.h"
 #include "platform/number_scan.h"
+#include "platform/utf8_literal.h"
 
 namespace {
-
-QString U(const char* utf8) { return QString::fromUtf8(utf8); }
 
 constexpr const char* kTagProperty = "Tag";
 constexpr int kLockedTag = 100000;  // controls with this Tag or more are locked while the link check runs
 constexpr int kWorkNameLinkCheck = 2;
-constexpr int kWorkNameSettingsRead = 9;
-constexpr int kSettingsReadDelayTicks = 100;
-constexpr int kStepFailed = 22;
 
 TFrameFindDevice* workOwner = nullptr;  // the page whose LinkCheckStep the dispatcher runs
 
@@ -42,11 +37,6 @@ std::optional<int> ScanComNumber(const QString& text) {
     const std::string_view view(bytes);
     if (!view.starts_with("COM")) return std::nullopt;
     return platform::ScanInteger(view.substr(3));
-}
-
-int Send(std::uint8_t command, int f1, int f2, int f3, int f4 = -1) {
-    if (MainPort == nullptr) return 0;
-    return SendRequest(*MainPort, static_cast<std::uint8_t>(DevAddr), command, f1, f2, f3, f4);
 }
 
 // The index a range combo stands for: its item index plus one, 1 when nothing is chosen.
@@ -226,87 +216,4 @@ void TFrameFindDevice::ShowWorkName(int index) {
     if (Hooks.showWorkName) Hooks.showWorkName(index);
 }
 
-void TFrameFindDevice::ArmGuard() {
-    // Longer than the answer time-out, so it fires only when a page change has switched that off.
-    DelayTicks = 2 * AnswerTimeoutTicks;
-    guardArmed_ = true;
-}
-
-void TFrameFindDevice::FailLinkCheck() {
-    TimeoutTicks = -1;
-    DelayTicks = -1;
-    WorkState = WorkIdle;
-    WorkStep = kStepFailed;
-    platform::MessageDlg(U("Нет связи с устройством!"), platform::MsgDlgType::Error, platform::mbOK);
-}
-
-void TFrameFindDevice::LinkCheckStep(std::uint16_t event, const WorkInput& input) {
-    if (event == EvAnswer) lastAnswer_ = input.text ? input.text : "";
-    const bool guardExpired = event == EvDelay && guardArmed_;
-    if (guardArmed_) {
-        DelayTicks = -1;
-        guardArmed_ = false;
-    }
-    if (event & EvStop) {
-        // The program stops a work only to go on with something else: end quietly.
-        StopWork();
-        LockControls(false);
-        return;
-    }
-    if (event == EvStart) {
-        WorkStep = 0;
-        TimeoutTicks = -1;
-        DelayTicks = -1;
-        // An exchange left open elsewhere must not take the link check's answers.
-        Requester = nullptr;
-        UiExchange = false;
-        lastAnswer_.clear();
-    }
-    if ((event & (EvErrorAnswer | EvTimeout)) || guardExpired) FailLinkCheck();
-
-    switch (WorkStep) {
-        case 0:
-            Send(CmdWrite, 1, 0, 1, 1);
-            LockControls(true);
-            break;
-        case 1:
-            if (event != EvAnswer) break;
-            platform::MessageDlg(U("Cвязь с устройством установлена."), platform::MsgDlgType::Information,
-                                 platform::mbOK);
-            LinkUp = true;
-            Requester = nullptr;
-            Send(CmdRead, 16, MemSettings, DataBlock);
-            UiExchange = false;
-            DelayTicks = kSettingsReadDelayTicks;
-            ShowWorkName(kWorkNameSettingsRead);
-            WorkStep = 2;
-            break;
-        case 2:
-            if (Hooks.setSettingsStage) Hooks.setSettingsStage(1);
-            if (Hooks.rxSettings) Hooks.rxSettings(lastAnswer_.c_str());
-            WorkStep = 3;
-            break;
-        case 3:
-            if (Hooks.rxSettings) Hooks.rxSettings(lastAnswer_.c_str());
-            if (Hooks.settingsStage && Hooks.settingsStage() != 0) {
-                WorkStep = 3;
-                break;
-            }
-            Send(CmdRead, 30, MemParams, DataWord);
-            WorkStep = 4;
-            break;
-        case 4:
-            if (Hooks.setFactoryNumber) Hooks.setFactoryNumber(QString::fromLatin1(lastAnswer_.c_str()));
-            StopWork();
-            LockControls(false);
-            break;
-        case kStepFailed:
-            StopWork();
-            LockControls(false);
-            break;
-        default:
-            WorkStep = 0;
-            break;
-    }
-    if (WorkState == WorkLinkCheck && DelayTicks < 0) ArmGuard();
-}
+void TFrameFindDevice::LinkCheckStep(std::uint16_t event, const WorkInput& input) { linkCheck_.Step(event, input); }

@@ -3,10 +3,9 @@
 #include <QString>
 #include <QWidget>
 #include <cstdint>
-#include <functional>
-#include <string>
 
 #include "link/exchange_engine.h"
+#include "link/link_check.h"
 
 class QComboBox;
 class QEvent;
@@ -14,16 +13,6 @@ class QLabel;
 class QPushButton;
 class QTimer;
 class QTreeWidget;
-
-// What the link check reaches outside the link: the settings page's settings-read stage machine,
-// the set-up page's factory-number edit and the status bar. The main window wires them up.
-struct LinkCheckHooks {
-    std::function<void(int stage)> setSettingsStage;
-    std::function<int()> settingsStage;
-    std::function<void(const char* data)> rxSettings;
-    std::function<void(const QString& text)> setFactoryNumber;
-    std::function<void(int index)> showWorkName;
-};
 
 // The connection page: the scan of a COM-port range and the link check (work 31).
 class TFrameFindDevice : public QWidget {
@@ -64,11 +53,6 @@ protected:
 
 private:
     void ShowWorkName(int index);
-    void FailLinkCheck();
-    void ArmGuard();
 
-    // The data text of the last complete answer; the parser's own buffer holds a frame being
-    // received while one is in progress.
-    std::string lastAnswer_;
-    bool guardArmed_ = false;  // DelayTicks counts the guard, not the settings read's delay
+    LinkCheck linkCheck_{Hooks, [this](bool on) { LockControls(on); }};
 };

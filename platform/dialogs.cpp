@@ -173,6 +173,16 @@ Dialogs*& Installed() {
     return installed;
 }
 
+// Code without widgets (the report library) shows its message boxes through the dialogs in force.
+const bool systemBoxesConnected = [] {
+    SetMessageBoxHandler([](std::string_view text, std::string_view caption, unsigned flags) {
+        return CurrentDialogs().messageBox(nullptr, QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())),
+                                           QString::fromUtf8(caption.data(), static_cast<qsizetype>(caption.size())),
+                                           flags);
+    });
+    return true;
+}();
+
 }  // namespace
 
 Dialogs& CurrentDialogs() {

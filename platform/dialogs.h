@@ -3,6 +3,8 @@
 #include <QString>
 #include <optional>
 
+#include "platform/message_box.h"
+
 class QWidget;
 
 namespace platform {
@@ -19,18 +21,7 @@ using MsgDlgButtons = unsigned;
 // Results of MessageDlg.
 enum ModalResult : int { mrNone = 0, mrOk = 1, mrCancel = 2, mrYes = 6, mrNo = 7 };
 
-// Flags and results of the system message box.
-enum MessageBoxFlag : unsigned {
-    MB_OK = 0x00,
-    MB_OKCANCEL = 0x01,
-    MB_YESNOCANCEL = 0x03,
-    MB_YESNO = 0x04,
-    MB_ICONERROR = 0x10,
-    MB_ICONQUESTION = 0x20,
-    MB_ICONWARNING = 0x30,
-    MB_ICONINFORMATION = 0x40,
-};
-enum MessageBoxResult : int { IDOK = 1, IDCANCEL = 2, IDYES = 6, IDNO = 7 };
+// Flags and results of the system message box: platform/message_box.h.
 
 // A file dialog as the forms describe it; filter in the "Name|*.ext|Name|*.*" form.
 struct FileDialogSpec {

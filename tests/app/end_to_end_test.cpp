@@ -4,13 +4,12 @@
 
 #include "link/my_comm.h"
 #include "link/protocol.h"
+#include "platform/utf8_literal.h"
 #include "sim/hosts.h"
 #include "sim/instrument.h"
 #include "tests/app/simulator_window_fixture.h"
 
 namespace {
-
-QString U(const char* text) { return QString::fromUtf8(text); }
 
 TEST_F(WindowOnSimulator, AOneShotAnswerLandsInTheRequestingEdit) {
     QLineEdit edit;

@@ -7,8 +7,10 @@
 #include <string>
 #include <vector>
 
-#include "app/form_grad.h"
-#include "app/form_main.h"
+#include "app/calibration/form_grad.h"
+#include "app/measurement/frame_meas.h"
+#include "app/project/project_store.h"
+#include "app/window/form_main.h"
 #include "link/answer_parser.h"
 #include "link/exchange_engine.h"
 #include "link/exchange_state.h"

@@ -52,11 +52,7 @@ TEST(DetectReply, IsFoundWhereverItStartsAndOnlyWithItsChecksum) {
 }
 
 // Ports on in-memory lines, one line per port number; the far ends answer during the scan's wait.
-struct WithApplication {
-    WithApplication() { testing_support::EnsureApplication(); }
-};
-
-class ScanTest : public WithApplication, public ::testing::Test {
+class ScanTest : public testing_support::WithApplication, public ::testing::Test {
 protected:
     void SetUp() override {
         platform::SetComOpener([this](const std::string& name) -> std::unique_ptr<platform::ByteStream> {

@@ -21,11 +21,7 @@ namespace {
 
 const QString kNoLink = QString::fromUtf8("Нет связи с устройством!");
 
-struct WithApplication {
-    WithApplication() { testing_support::EnsureApplication(); }
-};
-
-class Engine : public WithApplication, public ExchangeTest {
+class Engine : public testing_support::WithApplication, public ExchangeTest {
 protected:
     // A page's one-shot read, as the pages start it.
     void startOneShot(QObject* requester) {

@@ -21,6 +21,7 @@
 #include "platform/com_ports.h"
 #include "platform/memory_line.h"
 #include "platform/serial_line.h"
+#include "platform/utf8_literal.h"
 #include "sim/hosts.h"
 #include "sim/instrument.h"
 #include "tests/support/link_state.h"
@@ -34,8 +35,6 @@ using sim::Instrument;
 using testing_support::WaitUntil;
 
 namespace {
-
-QString U(const char* text) { return QString::fromUtf8(text); }
 
 const QString kNoLink = U("Нет связи с устройством!");
 const QString kLinkUp = U("Cвязь с устройством установлена.");
@@ -66,11 +65,7 @@ struct SettingsPageStandIn {
 // The connection page on its own, over simulated instruments on pseudo-terminals published as COM
 // ports in a folder of the test's own. The scan's wait is where the instruments answer; the test
 // moves the line and the timers itself.
-struct WithApplication {
-    WithApplication() { testing_support::EnsureApplication(); }
-};
-
-class ConnectionPage : public WithApplication, public ::testing::Test {
+class ConnectionPage : public testing_support::WithApplication, public ::testing::Test {
 protected:
     struct Site {
         explicit Site(int address) : instrument(address) {}

@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <functional>
 
+#include "platform/clock.h"
 #include "platform/file_filter.h"
 #include "tests/support/printers.h"
 #include "tests/support/qt_application.h"
@@ -325,6 +326,36 @@ TEST_F(QtDialogs, SaveFileOffersTheFiltersAndAddsTheDefaultExtension) {
 
     WhenShown<QFileDialog>([](QFileDialog& dialog) { dialog.reject(); });
     EXPECT_EQ(CurrentDialogs().openFile({"zkv", "Проект АРМ ЗКВ|*.zkv", "Open"}), std::nullopt);
+}
+
+}  // namespace
+
+namespace {
+
+// The report library has no widgets: its boxes reach the dialogs in force through the platform.
+TEST(ScriptedDialogs, SystemMessageBoxesOfCodeWithoutWidgetsReachTheDialogsInForce) {
+    ScriptedDialogs dialogs;
+    testing_support::InstalledDialogs installed(dialogs);
+    dialogs.answer(IDOK);
+    EXPECT_EQ(SystemMessageBox("Недоступен файл шаблона \n /x/Архив ЗКВ.xlsx", "Ошибка формирования протокола",
+                               MB_ICONERROR | MB_OK),
+              IDOK);
+    ASSERT_EQ(dialogs.shown.size(), 1u);
+    EXPECT_EQ(dialogs.shown[0].kind, testing_support::ShownDialog::Kind::MessageBox);
+    EXPECT_EQ(dialogs.shown[0].text, QStringLiteral("Недоступен файл шаблона \n /x/Архив ЗКВ.xlsx"));
+    EXPECT_EQ(dialogs.shown[0].caption, QStringLiteral("Ошибка формирования протокола"));
+    EXPECT_EQ(dialogs.shown[0].buttons, unsigned{MB_ICONERROR | MB_OK});
+}
+
+TEST(SystemMessageBox, WithoutDialogsTheBoxGoesToTheDebugOutput) {
+    const MessageBoxHandler previous = SetMessageBoxHandler({});
+    std::vector<std::string> lines;
+    const ClockHooks hooks = SetClockHooks({{}, {}, [&](std::string_view line) { lines.emplace_back(line); }});
+    EXPECT_EQ(SystemMessageBox("text", "Caption", MB_ICONERROR | MB_OK), IDOK);
+    EXPECT_EQ(SystemMessageBox("text", "Caption", MB_YESNO), IDCANCEL);
+    SetClockHooks(hooks);
+    SetMessageBoxHandler(previous);
+    EXPECT_EQ(lines, (std::vector<std::string>{"Caption: text", "Caption: text"}));
 }
 
 }  // namespace

@@ -1,0 +1,18 @@
+#include "app/model/reference_models.h"
+
+#include <QStringList>
+
+// The code's second digit tells the unit the transducer reads in: below 6 kPa, from 6 on MPa.
+const ReferenceModel kReferenceModels[kReferenceModelCount] = {
+    {"010", "0...10 кПа"},   {"025", "0...25 кПа"},   {"040", "0...40 кПа"},      {"110", "0...100 кПа"},
+    {"125", "0...250 кПа"},  {"140", "0...400 кПа"},  {"210", "-100...100 кПа"}, {"250", "-100...250 кПа"},
+    {"060", "0...0.6 МПа"},  {"070", "0...1 МПа"},    {"080", "0...2.5 МПа"},    {"090", "0...6 МПа"},
+    {"170", "0...16 МПа"},
+};
+
+QStringList ReferenceModelCodes() {
+    QStringList codes;
+    for (const ReferenceModel& model : kReferenceModels) codes << QString::fromUtf8(model.code);
+    codes << QString::fromUtf8("040");
+    return codes;
+}

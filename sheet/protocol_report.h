@@ -1,0 +1,11 @@
+#pragma once
+
+#include "sheet/report_record.h"
+
+namespace sheet {
+
+// The protocol workbook from a record that passed its checks, with the cell map of its mode:
+// answers FormReport's result (0, or -102, -103, -104, -107, -112, -211).
+int FormProtocol(const TAllTextToExcel& record, const PosPov& map);
+
+}  // namespace sheet

@@ -1,0 +1,207 @@
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTimer>
+#include <QTreeWidget>
+
+#include "app/controls/frame_graph.h"
+#include "app/controls/graph_series.h"
+#include "app/measurement/frame_meas.h"
+#include "app/model/current_row.h"
+#include "app/model/record_fields.h"
+#include "app/model/setup_record.h"
+#include "app/setup/frame_tune.h"
+#include "platform/utf8_literal.h"
+#include "tests/app/simulator_window_fixture.h"
+
+namespace {
+
+// The measurement page of the window, against the simulated instrument.
+class MeasurementPage : public WindowOnSimulator {
+protected:
+    void SetUp() override {
+        WindowOnSimulator::SetUp();
+        meas = window->FrameMeas1;
+        TFrameTune* tune = window->FrameTune1;
+        tune->Edit1->setText("20");
+        tune->Edit2->setText("50");
+        tune->Edit3->setText("750");
+        tune->Edit_Kf_Fault->setText("1");
+        const char* rows[4][9] = {
+            {"УЛМ-41", "m", "s", "0", "100", "  кПа", "4 - 20 мА", "линейная", "1"},
+            {"нет", "", "", "", "", "", "", "", ""},
+            {"ДРК-8", "m", "s", "0", "100", "  кПа", "- нет -", "", "1"},
+            {"нет", "", "", "", "", "", "", "", ""},
+        };
+        for (int r = 1; r <= 4; ++r)
+            for (int c = 1; c <= 9; ++c) tune->SetCellText(r, c, U(rows[r - 1][c - 1]));
+        ASSERT_EQ(tune->TuneFromForm(window->SetupRecord), 0);
+        for (int r : {0, 2}) meas->lv_Meas->topLevelItem(r)->setCheckState(0, Qt::Checked);
+        instrument.setSource(1, 50.0);
+        instrument.setSource(5, 12.0);
+        window->Pages->setCurrentIndex(2);
+        dialogs.shown.clear();
+    }
+    bool runToPause() { return pumpUntil([] { return WorkStep == 36 || WorkState == WorkIdle; }); }
+    // One sweep more, with the graph taking its sample.
+    void nextSweep() {
+        countdown(11);
+        ASSERT_TRUE(runToPause());
+        meas->FrameGraph1->Timer1Timer();
+    }
+    int referencePoints() const { return meas->FrameGraph1->Series[0]->Count(); }
+    QTreeWidgetItem* item(int row) const { return meas->lv_Meas->topLevelItem(row); }
+    void pressOnCell(int row, int column) {
+        const QRect rect = meas->lv_Meas->visualItemRect(item(row));
+        const int x = meas->lv_Meas->header()->sectionViewportPosition(column) + 3;
+        meas->lv_MeasMouseDown(QPoint(x, rect.center().y()));
+    }
+
+    TFrameMeas* meas = nullptr;
+};
+
+TEST_F(MeasurementPage, StartRunsTheCycleIntoTheTableAndStopEndsIt) {
+    meas->BitBtn_StartClick();
+    EXPECT_TRUE(meas->BitBtn_Start->isHidden());
+    EXPECT_FALSE(meas->BitBtn_Stop->isHidden());
+    EXPECT_TRUE(meas->FrameGraph1->Timer1->isActive());
+    ASSERT_TRUE(runToPause());
+    EXPECT_EQ(item(0)->text(6), U("50.0000 кПа"));
+    EXPECT_EQ(item(0)->text(5), "12.0000");
+    EXPECT_EQ(item(2)->text(8), "") << "a pressure cell that holds no number converts nothing";
+    meas->FrameGraph1->Timer1Timer();
+    EXPECT_EQ(referencePoints(), 1);
+
+    meas->BitBtn_WriteClick();
+    EXPECT_EQ(meas->MeasCount, 1);
+
+    meas->BitBtn_StopClick();
+    EXPECT_EQ(WorkState, WorkIdle);
+    EXPECT_FALSE(meas->BitBtn_Start->isHidden());
+    EXPECT_FALSE(meas->BitBtn_Write->isEnabled());
+    EXPECT_FALSE(meas->FrameGraph1->Timer1->isActive());
+}
+
+TEST_F(MeasurementPage, LeavingThePagePausesAndComingBackResumesWithTheGraphKept) {
+    meas->BitBtn_StartClick();
+    ASSERT_TRUE(runToPause());
+    meas->FrameGraph1->Timer1Timer();
+    nextSweep();
+    ASSERT_EQ(referencePoints(), 2);
+
+    window->Pages->setCurrentIndex(3);
+    EXPECT_EQ(WorkState, WorkIdle);
+    EXPECT_TRUE(MeasWasRunning);
+    window->Pages->setCurrentIndex(4);
+    window->Pages->setCurrentIndex(2);
+    EXPECT_EQ(WorkState, WorkMeasurement);
+    ASSERT_TRUE(runToPause());
+    meas->FrameGraph1->Timer1Timer();
+    EXPECT_EQ(referencePoints(), 3) << "the resumed run keeps the earlier points";
+
+    meas->BitBtn_StopClick();
+    meas->BitBtn_StartClick();
+    EXPECT_EQ(referencePoints(), 0) << "a start by the user clears the graph";
+}
+
+TEST_F(MeasurementPage, GraphSamplingStopsWhenTheRunEndsByItself) {
+    meas->BitBtn_StartClick();
+    ASSERT_TRUE(runToPause());
+    instrument.pushFault(sim::Fault::Mute());
+    countdown(11);
+    ASSERT_TRUE(pumpUntil([&] { return instrument.requests().size() >= 8; }));
+    countdown(11);
+    EXPECT_EQ(WorkState, WorkIdle);
+    EXPECT_FALSE(meas->FrameGraph1->Timer1->isActive());
+    EXPECT_EQ(dialogs.texts(), std::vector<QString>{U("Нет связи с устройством!")});
+}
+
+TEST_F(MeasurementPage, OutOfToleranceRowsAreDrawnYellow) {
+    const struct {
+        const char* error;
+        bool ticked;
+        std::optional<QColor> colour;
+    } cases[] = {{"1.5000", true, QColor(Qt::yellow)},
+                 {"-1.5000", true, QColor(Qt::yellow)},
+                 {"1.0000", true, meas->lv_Meas->palette().color(QPalette::Base)},
+                 {"1.5000", false, std::nullopt},
+                 {"", true, std::nullopt}};
+    for (const auto& c : cases) {
+        item(0)->setCheckState(0, c.ticked ? Qt::Checked : Qt::Unchecked);
+        item(0)->setText(8, c.error);
+        EXPECT_EQ(meas->lv_MeasCustomDrawItem(0), c.colour) << c.error << " ticked " << c.ticked;
+    }
+}
+
+TEST_F(MeasurementPage, AClickUnticksRowsOfUnusedChannelsAndBlanksThem) {
+    item(1)->setCheckState(0, Qt::Checked);
+    item(1)->setText(5, "4.0000");
+    meas->lv_MeasClick();
+    EXPECT_EQ(item(1)->checkState(0), Qt::Unchecked);
+    for (int column = 2; column <= 9; ++column) EXPECT_EQ(item(1)->text(column), " ") << column;
+    EXPECT_EQ(item(0)->checkState(0), Qt::Checked) << "a used channel keeps its tick";
+}
+
+TEST_F(MeasurementPage, AGraphBoxOfAnUntickedRowCannotBeTicked) {
+    meas->cbToGraph_Ch2->setChecked(true);
+    meas->cbToGraph_Ch1Click(meas->cbToGraph_Ch2);
+    EXPECT_FALSE(meas->cbToGraph_Ch2->isChecked());
+    meas->cbToGraph_Ch0->setChecked(true);
+    meas->cbToGraph_Ch1Click(meas->cbToGraph_Ch0);
+    EXPECT_TRUE(meas->cbToGraph_Ch0->isChecked()) << "the reference can always be shown";
+    meas->RefreshChannelRows();
+    EXPECT_FALSE(meas->cbToGraph_Ch4->isChecked());
+    EXPECT_TRUE(meas->cbToGraph_Ch1->isChecked());
+    EXPECT_EQ(item(3)->text(5), "");
+}
+
+TEST_F(MeasurementPage, TheTypedPressureOfAChannelWithoutOutputIsEditedInPlace) {
+    pressOnCell(2, 6);
+    ASSERT_FALSE(meas->edP_hand->isHidden());
+    EXPECT_TRUE(meas->TimerListViewEditUpdare->isActive());
+    meas->edP_hand->clear();
+    for (QChar ch : U("12,5")) {
+        QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(ch));
+        QCoreApplication::sendEvent(meas->edP_hand, &press);
+    }
+    QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, "\r");
+    QCoreApplication::sendEvent(meas->edP_hand, &enter);
+    EXPECT_TRUE(meas->edP_hand->isHidden());
+    EXPECT_FALSE(meas->TimerListViewEditUpdare->isActive());
+    EXPECT_EQ(item(2)->text(6), "12.5");
+
+    pressOnCell(0, 6);
+    EXPECT_TRUE(meas->edP_hand->isHidden()) << "a channel with current output has no editor";
+
+    pressOnCell(2, 6);
+    meas->edP_hand->setText("7");
+    pressOnCell(0, 5);
+    EXPECT_EQ(item(2)->text(6), "7") << "a press elsewhere writes the text back first";
+    EXPECT_TRUE(meas->edP_hand->isHidden());
+
+    meas->BitBtn_StartClick();
+    ASSERT_TRUE(runToPause());
+    EXPECT_EQ(window->CurrentRow[0], 0);
+    EXPECT_EQ(ReadFloat32(window->CurrentRow, MeasBlockOffset(3) + block::Pressure), 7.0f) << "the next sweep converts it";
+}
+
+TEST_F(MeasurementPage, AStartWhileTheLinkCheckRunsOnlyLooksStarted) {
+    WorkState = WorkLinkCheck;
+    meas->BitBtn_StartClick();
+    EXPECT_FALSE(meas->BitBtn_Stop->isHidden());
+    EXPECT_EQ(WorkState, WorkLinkCheck);
+    host.service(0);
+    EXPECT_TRUE(instrument.requests().empty());
+    EXPECT_FALSE(meas->FrameGraph1->Timer1->isActive());
+    WorkState = WorkIdle;
+}
+
+}  // namespace

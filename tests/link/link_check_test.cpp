@@ -1,0 +1,66 @@
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "link/exchange_engine.h"
+#include "link/exchange_state.h"
+#include "link/link_check.h"
+#include "platform/utf8_literal.h"
+#include "tests/link/exchange_fixture.h"
+#include "tests/support/printers.h"
+
+namespace {
+
+// The link check's step machine alone, on an in-memory port, with no page around it.
+class LinkCheckMachine : public ExchangeTest {
+protected:
+    void SetUp() override {
+        ExchangeTest::SetUp();
+        RegisterWork(WorkLinkCheck, [this](std::uint16_t event, const WorkInput& input) { check.Step(event, input); });
+    }
+    void TearDown() override {
+        RegisterWork(WorkLinkCheck, {});
+        ExchangeTest::TearDown();
+    }
+
+    LinkCheckHooks hooks;
+    std::vector<bool> locks;
+    LinkCheck check{hooks, [this](bool on) { locks.push_back(on); }};
+};
+
+TEST_F(LinkCheckMachine, EndsOnAStopTheAnswerTimeOutOrItsGuardAndUnlocksTheControls) {
+    const struct {
+        const char* what;
+        bool timeOutSwitchedOff;  // as a page change does
+        int ticksStillRunning;
+        std::function<void()> end;
+        std::vector<QString> shown;
+    } cases[] = {
+        {"a stop", false, 0, [] { PostWorkEvent(EvStop); }, {}},
+        {"the answer time-out", false, AnswerTimeoutTicks, [] { TimerRSTimeoutTimer(); }, {U("Нет связи с устройством!")}},
+        {"the guard", true, 2 * AnswerTimeoutTicks, [] { TimerRSTimeoutTimer(); }, {U("Нет связи с устройством!")}},
+    };
+    for (const auto& c : cases) {
+        locks.clear();
+        dialogs.shown.clear();
+        WorkState = WorkLinkCheck;
+        PostWorkEvent(EvStart);
+        EXPECT_TRUE(line.takeFromHost().starts_with("\xff:1;11;1;0;1;1;")) << c.what;
+        if (c.timeOutSwitchedOff) TimeoutTicks = -1;
+        countdown(c.ticksStillRunning);
+        EXPECT_EQ(WorkState, WorkLinkCheck) << c.what;
+        EXPECT_EQ(locks, std::vector<bool>{true}) << c.what;
+
+        c.end();
+        EXPECT_EQ(WorkState, WorkIdle) << c.what;
+        EXPECT_EQ(dialogs.texts(), c.shown) << c.what;
+        EXPECT_EQ(locks, (std::vector<bool>{true, false})) << c.what;
+        EXPECT_EQ(TimeoutTicks, -1) << c.what;
+        EXPECT_EQ(DelayTicks, -1) << c.what;
+        EXPECT_FALSE(LinkUp) << c.what;
+    }
+}
+
+}  // namespace
