@@ -292,6 +292,7 @@ void TFormMain::showEvent(QShowEvent* event) {
 
 void TFormMain::RegisterPageRoutes() {
     // The pages that talk to the instrument in one-shot exchanges add their rows here.
+    FrameZKV_Settings1->RegisterAnswerRoutes();
 }
 
 void TFormMain::ReadProjectPath() {
