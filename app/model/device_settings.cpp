@@ -50,7 +50,8 @@ bool TakeLimit(float& field, const QString& shown, const QString& now) {
 void TakeFactoryNumber(std::int32_t& field, const QString& shown, const QString& now) {
     if (now == shown) return;
     const QByteArray text = now.toLatin1();
-    if (const std::optional<int> value = platform::ScanInteger(std::string_view(text.constData(), text.size())))
+    if (const std::optional<int> value =
+            platform::ScanInteger(std::string_view(text.constData(), text.size())))
         field = *value;
 }
 
@@ -105,7 +106,8 @@ SettingsView ViewOfSettings(const TDeviceSettings& record) {
     return view;
 }
 
-SettingsFromForm SettingsFromView(const TDeviceSettings& record, const SettingsView& shown, const SettingsView& now) {
+SettingsFromForm SettingsFromView(const TDeviceSettings& record, const SettingsView& shown,
+                                  const SettingsView& now) {
     TDeviceSettings r = record;
     TakeSpin(r.Year, shown.year, now.year);
     TakeSpin(r.Averaging, shown.averaging, now.averaging);

@@ -24,10 +24,10 @@ struct TDeviceSettings {
     std::uint8_t SensorUnit;      // unit code of the transducers under test, 5..12
     std::uint8_t CurrentRange;    // 0 = 0-5 mA, 1 = 4-20 mA
     std::uint8_t Unused[4];       // carried as read
-    float SensorHiP;              // range of the transducers under test, kPa
-    float SensorLoP;
-    float RefHi;                  // range of the reference transducer
-    float RefLo;
+    float SensorHiP;              // upper limit of the transducers under test, kPa
+    float SensorLoP;              // their lower limit, kPa
+    float RefHi;                  // upper limit of the reference transducer's range
+    float RefLo;                  // its lower limit
     std::int32_t SensorNo[4];     // factory numbers of the transducers on channels 1..4
 };
 
@@ -89,4 +89,5 @@ struct SettingsFromForm {
 // (shown) keeps the record's field, so a value no control can show survives a read and a write.
 // A changed list without a selection keeps its byte too, and an unreadable factory number its
 // field; a changed limit that holds no number makes the whole record unreadable.
-SettingsFromForm SettingsFromView(const TDeviceSettings& record, const SettingsView& shown, const SettingsView& now);
+SettingsFromForm SettingsFromView(const TDeviceSettings& record, const SettingsView& shown,
+                                  const SettingsView& now);

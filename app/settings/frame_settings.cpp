@@ -198,7 +198,8 @@ void TFrameZKV_Settings::BuildClock() {
     TimePicker->setObjectName("TimePicker");
     TimePicker->setDisplayFormat("H:mm:ss");
     ReadDT = Button(GroupBox8, "ReadDT", "Считать из прибора  ", "Считать из прибора его дату и время");
-    WriteDT = Button(GroupBox8, "WriteDT", "   Записать в прибор", "Записать в прибор выбранные дату и время");
+    WriteDT =
+        Button(GroupBox8, "WriteDT", "   Записать в прибор", "Записать в прибор выбранные дату и время");
     WriteSystemDT = Button(GroupBox8, "WriteSystemDT", "Записать в прибор дату и время ПК",
                            "Записать текущие значения даты и времени, установленных в Вашей системе");
     auto* grid = new QGridLayout(GroupBox8);
@@ -229,7 +230,8 @@ void TFrameZKV_Settings::ConnectHandlers() {
     connect(WriteSystemDT, &QPushButton::clicked, this, [this] { WriteSystemDTClick(WriteSystemDT); });
     connect(Btn_SetZero, &QPushButton::clicked, this, [this] { Btn_SetZeroClick(Btn_SetZero); });
     for (QLineEdit* edit : {cfgHiP, cfgLoP, ebLowEtl, ebHiEtl}) InstallKeyFilter(edit, &cfgHiPKeyPress);
-    for (QLineEdit* edit : {cfgNo_1, cfgNo_2, cfgNo_3, cfgNo_4, ebZavNo}) InstallKeyFilter(edit, &cfgNo_1KeyPress);
+    for (QLineEdit* edit : {cfgNo_1, cfgNo_2, cfgNo_3, cfgNo_4, ebZavNo})
+        InstallKeyFilter(edit, &cfgNo_1KeyPress);
 }
 
 char TFrameZKV_Settings::cfgHiPKeyPress(char key) { return FilterNumericKey(key); }
@@ -276,10 +278,14 @@ SettingsView TFrameZKV_Settings::ReadForm() const {
 
 QLineEdit* TFrameZKV_Settings::LimitEdit(SettingsLimit limit) const {
     switch (limit) {
-        case SettingsLimit::SensorHiP: return cfgHiP;
-        case SettingsLimit::SensorLoP: return cfgLoP;
-        case SettingsLimit::RefHi: return ebHiEtl;
-        case SettingsLimit::RefLo: return ebLowEtl;
+        case SettingsLimit::SensorHiP:
+            return cfgHiP;
+        case SettingsLimit::SensorLoP:
+            return cfgLoP;
+        case SettingsLimit::RefHi:
+            return ebHiEtl;
+        case SettingsLimit::RefLo:
+            return ebLowEtl;
     }
     return cfgHiP;
 }

@@ -28,7 +28,7 @@ struct SettingsPageHooks {
 // exchange is one-shot; the answers come back through the routing rows the page registers.
 class TFrameZKV_Settings : public QWidget {
     Q_OBJECT
-public:
+  public:
     explicit TFrameZKV_Settings(QWidget* parent = nullptr);
 
     // Adds the page's rows to the exchange engine's routing table.
@@ -122,7 +122,7 @@ public:
     int FirstPartLen = 0;  // record bytes the first answer of the current settings read carried
     SettingsPageHooks Hooks;
 
-private:
+  private:
     void BuildSettings();
     void BuildFactoryNumber();
     void BuildClock();

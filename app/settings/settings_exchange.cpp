@@ -1,11 +1,11 @@
 // The settings page's exchanges with the instrument: each click opens a one-shot exchange, and
 // the answers come back to the page's stage machines through its routing rows.
+#include <QComboBox>
 #include <QDateEdit>
 #include <QDateTime>
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QComboBox>
 #include <QPushButton>
 #include <QTimeEdit>
 #include <chrono>
@@ -82,11 +82,14 @@ QDateTime LocalNow() {
 }  // namespace
 
 void TFrameZKV_Settings::RegisterAnswerRoutes() {
-    RegisterAnswerRoute({GroupConfig, [this](const char* answerText) { RxSetings(answerText); }, AfterAnswer::HandlerDecides,
-                         ErrorTreatment::EndsSilently});
-    RegisterAnswerRoute({ebZavNo, [this](const char* answerText) { PutFactoryNumber(answerText); }, AfterAnswer::Ends});
-    RegisterAnswerRoute({DatePicker, [this](const char* answerText) { RxDateTime(answerText); }, AfterAnswer::HandlerDecides});
-    RegisterAnswerRoute({TimePicker, [this](const char* answerText) { RxWriteDT(answerText); }, AfterAnswer::HandlerDecides});
+    RegisterAnswerRoute({GroupConfig, [this](const char* answerText) { RxSetings(answerText); },
+                         AfterAnswer::HandlerDecides, ErrorTreatment::EndsSilently});
+    RegisterAnswerRoute(
+        {ebZavNo, [this](const char* answerText) { PutFactoryNumber(answerText); }, AfterAnswer::Ends});
+    RegisterAnswerRoute({DatePicker, [this](const char* answerText) { RxDateTime(answerText); },
+                         AfterAnswer::HandlerDecides});
+    RegisterAnswerRoute(
+        {TimePicker, [this](const char* answerText) { RxWriteDT(answerText); }, AfterAnswer::HandlerDecides});
     RegisterAnswerRoute({WriteConf, [this](const char*) { RxWriteConf(); }, AfterAnswer::HandlerDecides});
 }
 
@@ -94,7 +97,9 @@ void TFrameZKV_Settings::ShowWorkName(int index) {
     if (Hooks.showWorkName) Hooks.showWorkName(index);
 }
 
-QString TFrameZKV_Settings::Message(int index) const { return Hooks.message ? Hooks.message(index) : QString(); }
+QString TFrameZKV_Settings::Message(int index) const {
+    return Hooks.message ? Hooks.message(index) : QString();
+}
 
 void TFrameZKV_Settings::RefuseValues(QWidget* control) {
     if (control) control->setFocus();
@@ -185,8 +190,8 @@ void TFrameZKV_Settings::RxWriteConf() {
     if (FRxStage == 0) {
         Requester = WriteConf;
         const auto bytes = SettingsBytes(Conf);
-        WriteBlock(kDeviceSettingsRegister + kSettingsFirstBlock, MemSettings, bytes.data() + kSettingsFirstBlock,
-                   kDeviceSettingsSize - kSettingsFirstBlock);
+        WriteBlock(kDeviceSettingsRegister + kSettingsFirstBlock, MemSettings,
+                   bytes.data() + kSettingsFirstBlock, kDeviceSettingsSize - kSettingsFirstBlock);
         UiExchange = true;
         FRxStage = 1;
         return;

@@ -514,7 +514,8 @@ TEST_F(ConnectionPage, TheFactoryNumberIsAskedForAsSoonAsTheSettingsReadEnds) {
         addRow("COM2", "1");
         frame->CheckLinkClick(nullptr);
         // No countdown tick runs: the work goes on from answer to answer.
-        for (std::size_t answer = 0; answer < c.requests.size() && WorkState == WorkLinkCheck; ++answer) exchange();
+        for (std::size_t answer = 0; answer < c.requests.size() && WorkState == WorkLinkCheck; ++answer)
+            exchange();
         EXPECT_EQ(instrument.requests(), c.requests) << c.readsOn;
         EXPECT_EQ(factoryNumber.text(), "4242") << c.readsOn;
         EXPECT_EQ(WorkState, WorkIdle) << c.readsOn;

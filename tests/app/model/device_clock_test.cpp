@@ -1,3 +1,5 @@
+#include "app/model/device_clock.h"
+
 #include <gtest/gtest.h>
 
 #include <QDate>
@@ -5,7 +7,6 @@
 #include <optional>
 #include <string>
 
-#include "app/model/device_clock.h"
 #include "tests/support/printers.h"
 
 namespace {
@@ -33,7 +34,8 @@ TEST(ClockBlock, PacksTheDateAndTimeAsTheInstrumentKeepsThem) {
         {{2000, 1, 1}, {12, 0, 0}, "80 00 00 00 12 01 01 00 00 00 00 00 00 00 00 00 00"},
         {{2255, 10, 20}, {1, 2, 3}, "80 00 03 02 01 E0 10 00 00 00 00 00 00 00 00 00 FF"},
     };
-    for (const Case& c : cases) EXPECT_EQ(Hex(PackDateTime(c.date, c.time)), c.block) << c.date.toString().toStdString();
+    for (const Case& c : cases)
+        EXPECT_EQ(Hex(PackDateTime(c.date, c.time)), c.block) << c.date.toString().toStdString();
 }
 
 TEST(ClockBlock, OnlyYearsTheYearByteCarriesFit) {
@@ -59,7 +61,7 @@ TEST(ClockBlock, TimeFieldsDecodeWithTheirFlagBitsMasked) {
         {"000024", std::nullopt},
         {"0A0000", std::nullopt},  // a units digit that is no decimal digit
         {"00;000", std::nullopt},
-        {"59593", std::nullopt},   // too short: nothing beyond the text is read
+        {"59593", std::nullopt},  // too short: nothing beyond the text is read
         {"", std::nullopt},
     };
     for (const Case& c : cases) EXPECT_EQ(DeviceTimeFromHex(c.text), c.time) << c.text;
@@ -71,14 +73,10 @@ TEST(ClockBlock, DayAndMonthDecodeInALeapYearSoThat29FebruaryStays) {
         std::optional<QDate> date;
     } cases[] = {
         {"B192", QDate(2000, 12, 31)},  // flag bits of both bytes masked
-        {"2902", QDate(2000, 2, 29)},
-        {"6902", QDate(2000, 2, 29)},
-        {"0101", QDate(2000, 1, 1)},
-        {"3002", std::nullopt},
-        {"0001", std::nullopt},  // day 0
-        {"0113", std::nullopt},  // month 13
-        {"010", std::nullopt},
-        {"", std::nullopt},
+        {"2902", QDate(2000, 2, 29)},  {"6902", QDate(2000, 2, 29)}, {"0101", QDate(2000, 1, 1)},
+        {"3002", std::nullopt},        {"0001", std::nullopt},  // day 0
+        {"0113", std::nullopt},                                 // month 13
+        {"010", std::nullopt},         {"", std::nullopt},
     };
     for (const Case& c : cases) EXPECT_EQ(DeviceDateFromHex(c.text), c.date) << c.text;
 }

@@ -1,3 +1,5 @@
+#include "app/model/device_settings.h"
+
 #include <gtest/gtest.h>
 
 #include <QString>
@@ -8,7 +10,6 @@
 #include <string>
 #include <vector>
 
-#include "app/model/device_settings.h"
 #include "tests/support/printers.h"
 
 namespace {
@@ -37,7 +38,10 @@ TEST(DeviceSettings, EachFieldLiesAtItsOwnBytesAndTouchesNoNeighbour) {
         std::vector<std::uint8_t> bytes;
     } cases[] = {
         {"Year", [](TDeviceSettings& r) { r.Year = 0xFF; }, 0, {0xFF}},
-        {"ArchiveWord", [](TDeviceSettings& r) { r.ArchiveWord[0] = r.ArchiveWord[1] = 0xFF; }, 1, {0xFF, 0xFF}},
+        {"ArchiveWord",
+         [](TDeviceSettings& r) { r.ArchiveWord[0] = r.ArchiveWord[1] = 0xFF; },
+         1,
+         {0xFF, 0xFF}},
         {"Averaging", [](TDeviceSettings& r) { r.Averaging = 0xFF; }, 3, {0xFF}},
         {"Digits", [](TDeviceSettings& r) { r.Digits = 0xFF; }, 4, {0xFF}},
         {"SupplyVoltage", [](TDeviceSettings& r) { r.SupplyVoltage = 0xFF; }, 5, {0xFF}},
@@ -48,7 +52,9 @@ TEST(DeviceSettings, EachFieldLiesAtItsOwnBytesAndTouchesNoNeighbour) {
         {"SensorUnit", [](TDeviceSettings& r) { r.SensorUnit = 0xFF; }, 10, {0xFF}},
         {"CurrentRange", [](TDeviceSettings& r) { r.CurrentRange = 0xFF; }, 11, {0xFF}},
         {"Unused", [](TDeviceSettings& r) { std::memset(r.Unused, 0xFF, 4); }, 12, {0xFF, 0xFF, 0xFF, 0xFF}},
-        {"SensorHiP", [](TDeviceSettings& r) { r.SensorHiP = -std::numeric_limits<float>::max(); }, 16,
+        {"SensorHiP",
+         [](TDeviceSettings& r) { r.SensorHiP = -std::numeric_limits<float>::max(); },
+         16,
          {0xFF, 0xFF, 0x7F, 0xFF}},
         {"SensorLoP", [](TDeviceSettings& r) { r.SensorLoP = 1.0f; }, 20, {0x00, 0x00, 0x80, 0x3F}},
         {"RefHi", [](TDeviceSettings& r) { r.RefHi = 1000.0f; }, 24, {0x00, 0x00, 0x7A, 0x44}},
@@ -68,7 +74,8 @@ TEST(DeviceSettings, EachFieldLiesAtItsOwnBytesAndTouchesNoNeighbour) {
 
 TEST(DeviceSettings, TheFactorySettingsAreTheDefaultsOfTheRecord) {
     EXPECT_EQ(Hex(DefaultDeviceSettings()),
-              "07000001020000010106050100000000"  // year 7, averaging 1, digits 2, buzzer, auto-off, kPa, Pa, 4-20 mA
+              "07000001020000010106050100000000"  // year 7, averaging 1, digits 2, buzzer, auto-off, kPa, Pa,
+                                                  // 4-20 mA
               "00000000000000000000"
               "7A44"  // RefHi 1000.0
               "00000000"
@@ -87,7 +94,8 @@ TEST(DeviceSettings, HexAnswersFillTheRecordOnlyWithCompletePairsOfDigits) {
         {"whole record", 0, full, 48, full},
         {"more than the record", 0, full + "0102", 48, full},
         {"first part of 32 bytes", 0, std::string(64, '1'), 32, std::string(64, '1') + std::string(32, 'E')},
-        {"second part after 32 bytes", 32, std::string(64, '2'), 16, std::string(64, 'E') + std::string(32, '2')},
+        {"second part after 32 bytes", 32, std::string(64, '2'), 16,
+         std::string(64, 'E') + std::string(32, '2')},
         {"odd length", 0, "0A1", 1, "0A" + std::string(94, 'E')},
         {"not a digit", 2, "0AZZ11", 1, "EEEE0A" + std::string(90, 'E')},
         {"a separator", 0, "0102;0304", 2, "0102" + std::string(92, 'E')},
@@ -106,7 +114,10 @@ TEST(SettingsView, ShowsLimitsCutAndFactoryNumbersPadded) {
         float limit;
         const char* text;
     } limits[] = {
-        {0.0f, "0.0000"},   {1000.0f, "1000.0000"}, {0.12345f, "0.1234"}, {-123456.789f, "-123456.7"},
+        {0.0f, "0.0000"},
+        {1000.0f, "1000.0000"},
+        {0.12345f, "0.1234"},
+        {-123456.789f, "-123456.7"},
         {123456789.0f, "123456792"},
         // Cutting would drop integer digits and show a value a hundred times smaller.
         {1e10f, "10000000000"},
@@ -132,7 +143,10 @@ TEST(SettingsView, ListsShowOnlyTheBytesTheirItemsStandFor) {
         std::uint8_t supply, refUnit, sensorUnit;
         int supplyItem, refUnitItem, sensorUnitItem;
     } cases[] = {
-        {0, 6, 5, 0, 0, 0}, {1, 7, 12, 1, 1, 7}, {2, 5, 4, -1, -1, -1}, {255, 8, 13, -1, -1, -1},
+        {0, 6, 5, 0, 0, 0},
+        {1, 7, 12, 1, 1, 7},
+        {2, 5, 4, -1, -1, -1},
+        {255, 8, 13, -1, -1, -1},
     };
     for (const Case& c : cases) {
         TDeviceSettings record = DefaultDeviceSettings();
@@ -190,15 +204,21 @@ TEST(SettingsFromView, ChangedControlsAreTakenAndEmptyListsKeepTheirByte) {
         std::function<void(TDeviceSettings&)> expect;
     } cases[] = {
         {"year", [](SettingsView& v) { v.year = 25; }, [](TDeviceSettings& r) { r.Year = 25; }},
-        {"averaging", [](SettingsView& v) { v.averaging = 20; }, [](TDeviceSettings& r) { r.Averaging = 20; }},
-        {"supply", [](SettingsView& v) { v.supplyVoltage = 1; }, [](TDeviceSettings& r) { r.SupplyVoltage = 1; }},
+        {"averaging", [](SettingsView& v) { v.averaging = 20; },
+         [](TDeviceSettings& r) { r.Averaging = 20; }},
+        {"supply", [](SettingsView& v) { v.supplyVoltage = 1; },
+         [](TDeviceSettings& r) { r.SupplyVoltage = 1; }},
         {"buzzer", [](SettingsView& v) { v.buzzer = 0; }, [](TDeviceSettings& r) { r.Buzzer = 0; }},
         {"reference unit", [](SettingsView& v) { v.refUnit = 1; }, [](TDeviceSettings& r) { r.RefUnit = 7; }},
-        {"sensor unit", [](SettingsView& v) { v.sensorUnit = 3; }, [](TDeviceSettings& r) { r.SensorUnit = 8; }},
-        {"range", [](SettingsView& v) { v.currentRange = 0; }, [](TDeviceSettings& r) { r.CurrentRange = 0; }},
+        {"sensor unit", [](SettingsView& v) { v.sensorUnit = 3; },
+         [](TDeviceSettings& r) { r.SensorUnit = 8; }},
+        {"range", [](SettingsView& v) { v.currentRange = 0; },
+         [](TDeviceSettings& r) { r.CurrentRange = 0; }},
         {"no selection", [](SettingsView& v) { v.relayTest = -1; }, [](TDeviceSettings&) {}},
-        {"upper limit", [](SettingsView& v) { v.sensorHiP = "12.5"; }, [](TDeviceSettings& r) { r.SensorHiP = 12.5f; }},
-        {"limit prefix", [](SettingsView& v) { v.refLo = " -3.25kPa"; }, [](TDeviceSettings& r) { r.RefLo = -3.25f; }},
+        {"upper limit", [](SettingsView& v) { v.sensorHiP = "12.5"; },
+         [](TDeviceSettings& r) { r.SensorHiP = 12.5f; }},
+        {"limit prefix", [](SettingsView& v) { v.refLo = " -3.25kPa"; },
+         [](TDeviceSettings& r) { r.RefLo = -3.25f; }},
         {"factory number", [](SettingsView& v) { v.sensorNo[2] = "0000042"; },
          [](TDeviceSettings& r) { r.SensorNo[2] = 42; }},
         {"unreadable factory number", [](SettingsView& v) { v.sensorNo[3] = "x1"; }, [](TDeviceSettings&) {}},

@@ -45,11 +45,12 @@ std::vector<std::string> Requests(const sim::Instrument& instrument) {
 }
 
 class SettingsOnSimulator : public WindowOnSimulator {
-protected:
+  protected:
     void SetUp() override {
         WindowOnSimulator::SetUp();
         page = window->FrameZKV_Settings1;
-        platform::SetClockHooks({{}, [this](unsigned ms) { slept.push_back(ms); },
+        platform::SetClockHooks({{},
+                                 [this](unsigned ms) { slept.push_back(ms); },
                                  [this](std::string_view text) { debugLines.emplace_back(text); }});
     }
 
@@ -184,11 +185,19 @@ TEST_F(SettingsOnSimulator, TheSettingsReadFollowsTheReferenceTransducersType) {
         int unitRow;
         int reportedUnitItem;
     } cases[] = {
-        {43, 8, {"10;16;2;4;", "10;48;2;4;", "10;259;0;1;", "10;262;0;1;", "10;266;0;3;", "10;270;0;3;"}, true, 8,
+        {43,
+         8,
+         {"10;16;2;4;", "10;48;2;4;", "10;259;0;1;", "10;262;0;1;", "10;266;0;3;", "10;270;0;3;"},
+         true,
+         8,
          3},
         // A unit code outside 5..12 changes neither list; the read goes on.
-        {43, 13, {"10;16;2;4;", "10;48;2;4;", "10;259;0;1;", "10;262;0;1;", "10;266;0;3;", "10;270;0;3;"}, true,
-         8, 3},
+        {43,
+         13,
+         {"10;16;2;4;", "10;48;2;4;", "10;259;0;1;", "10;262;0;1;", "10;266;0;3;", "10;270;0;3;"},
+         true,
+         8,
+         3},
         {4, 8, {"10;16;2;4;", "10;48;2;4;", "10;259;0;1;"}, false, 6, 3},
     };
     instrument.setFloat(0, 266, -1.0f);
@@ -204,14 +213,16 @@ TEST_F(SettingsOnSimulator, TheSettingsReadFollowsTheReferenceTransducersType) {
         EXPECT_EQ(Requests(instrument), c.requests) << c.type;
         EXPECT_EQ(!page->GroupBoxSetZerro->isHidden(), c.type43) << c.type;
         EXPECT_EQ(page->ebLowEtl->isReadOnly(), c.type43) << c.type;
-        EXPECT_EQ(page->ReferenceUnitCombo(), c.type43 ? page->cfgEtlPD_30_unit : page->cfgEtlPDunit) << c.type;
+        EXPECT_EQ(page->ReferenceUnitCombo(), c.type43 ? page->cfgEtlPD_30_unit : page->cfgEtlPDunit)
+            << c.type;
         EXPECT_EQ(page->ebLowEtl->text(), c.type43 ? "-1.000000" : "0.0000") << c.type;
         EXPECT_EQ(page->ebHiEtl->text(), c.type43 ? "2.500000" : "1000.0000") << c.type;
         EXPECT_EQ(page->UnitStr->currentRow(), c.unitRow) << c.type;
         EXPECT_EQ(page->cfgEtlPD_30_unit->currentIndex(), c.reportedUnitItem) << c.type;
         EXPECT_EQ(debugLines.size(), c.requests.size()) << c.type;
         EXPECT_EQ(debugLines.front(), "FrameZKV_Settings::RxSetings()  stage: 0");
-        EXPECT_EQ(debugLines.back(), "FrameZKV_Settings::RxSetings()  stage: " + std::to_string(c.requests.size() - 1));
+        EXPECT_EQ(debugLines.back(),
+                  "FrameZKV_Settings::RxSetings()  stage: " + std::to_string(c.requests.size() - 1));
         EXPECT_EQ(Requester, nullptr);
         EXPECT_FALSE(UiExchange);
         EXPECT_EQ(page->FRxStage, 0);
@@ -312,7 +323,8 @@ TEST_F(SettingsOnSimulator, TheZeroSettingAndTheWritesLeaveNoRequesterToTakeThei
         const char* request;
     } writes[] = {
         {"zero setting", [&] { page->Btn_SetZero->click(); }, "11;2;0;1;0;"},
-        {"factory number", [&] {
+        {"factory number",
+         [&] {
              page->ebZavNo->setText("321");
              page->BtnSetZavNo->click();
          },
@@ -354,21 +366,48 @@ TEST_F(SettingsOnSimulator, EveryFailureEndsItsExchangeWithItsMessage) {
         {"settings read, second block", 1, Fault::Error(10), [&] { page->ReadConf->click(); }, {}, 2},
         {"settings read, silence", 2, Fault::Mute(), [&] { page->ReadConf->click(); }, {noLink}, 3},
         {"settings write, error", 0, Fault::Error(8), [&] { page->WriteConf->click(); }, {writeRefused}, 1},
-        {"settings write, second block", 1, Fault::Error(8), [&] { page->WriteConf->click(); }, {writeRefused}, 2},
-        {"settings write, closing write", 2, Fault::Error(8), [&] { page->WriteConf->click(); }, {writeRefused}, 3},
+        {"settings write, second block",
+         1,
+         Fault::Error(8),
+         [&] { page->WriteConf->click(); },
+         {writeRefused},
+         2},
+        {"settings write, closing write",
+         2,
+         Fault::Error(8),
+         [&] { page->WriteConf->click(); },
+         {writeRefused},
+         3},
         {"settings write, silence", 1, Fault::Mute(), [&] { page->WriteConf->click(); }, {noLink}, 2},
         {"clock read, error", 0, Fault::Error(10), [&] { page->ReadDT->click(); }, {U("Ошибка чтения")}, 1},
         {"clock read, year", 1, Fault::Mute(), [&] { page->ReadDT->click(); }, {noLink}, 2},
         {"clock write, error", 0, Fault::Error(9), [&] { page->WriteDT->click(); }, {U("Ошибка записи")}, 1},
-        {"clock write, second write", 1, Fault::Error(9), [&] { page->WriteDT->click(); }, {U("Ошибка записи")}, 2},
-        {"factory number read", 0, Fault::Error(7), [&] { page->BitBtn1->click(); },
-         {U("Запрашиваемые данные не готовы")}, 1},
-        {"factory number write", 0, Fault::Mute(), [&] {
+        {"clock write, second write",
+         1,
+         Fault::Error(9),
+         [&] { page->WriteDT->click(); },
+         {U("Ошибка записи")},
+         2},
+        {"factory number read",
+         0,
+         Fault::Error(7),
+         [&] { page->BitBtn1->click(); },
+         {U("Запрашиваемые данные не готовы")},
+         1},
+        {"factory number write",
+         0,
+         Fault::Mute(),
+         [&] {
              page->ebZavNo->setText("5");
              page->BtnSetZavNo->click();
          },
-         {noLink}, 1},
-        {"zero setting", 0, Fault::Error(11), [&] { page->Btn_SetZero->click(); }, {U("Команда не поддерживается")},
+         {noLink},
+         1},
+        {"zero setting",
+         0,
+         Fault::Error(11),
+         [&] { page->Btn_SetZero->click(); },
+         {U("Команда не поддерживается")},
          1},
     };
     page->DatePicker->setDate(QDate(2024, 5, 6));
@@ -425,9 +464,9 @@ TEST_F(SettingsOnSimulator, ALinkCheckReadsTheSettingsAndThenAtOnceTheFactoryNum
     EXPECT_EQ(dialogs.texts(), std::vector<QString>{U("Cвязь с устройством установлена.")});
     EXPECT_LT(ticksAfterTheBox, 10) << "the factory number comes within a second";
     EXPECT_EQ(window->FrameTune1->edZavNoZKV->text(), "2718");
-    EXPECT_EQ(Requests(instrument), (std::vector<std::string>{"11;1;0;1;1;", "10;16;2;4;", "10;259;0;1;",
-                                                              "10;262;0;1;", "10;266;0;3;", "10;270;0;3;",
-                                                              "10;30;3;2;"}));
+    EXPECT_EQ(Requests(instrument),
+              (std::vector<std::string>{"11;1;0;1;1;", "10;16;2;4;", "10;259;0;1;", "10;262;0;1;",
+                                        "10;266;0;3;", "10;270;0;3;", "10;30;3;2;"}));
     EXPECT_EQ(page->cfgApprox->value(), 9);
     EXPECT_EQ(page->ebHiEtl->text(), "1000.000000") << "the range the type 43 reference reports";
     EXPECT_FALSE(page->GroupBoxSetZerro->isHidden());

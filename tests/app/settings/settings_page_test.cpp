@@ -33,13 +33,13 @@ namespace {
 
 // An answer text in a heap block of its exact size, so that reading past its end is caught.
 class HeapText {
-public:
+  public:
     explicit HeapText(const std::string& text) : bytes_(std::make_unique<char[]>(text.size() + 1)) {
         std::memcpy(bytes_.get(), text.c_str(), text.size() + 1);
     }
     const char* get() const { return bytes_.get(); }
 
-private:
+  private:
     std::unique_ptr<char[]> bytes_;
 };
 
@@ -66,7 +66,7 @@ std::string RecordHex(const TDeviceSettings& record) {
 }
 
 class SettingsPage : public WindowTest {
-protected:
+  protected:
     void SetUp() override {
         WindowTest::SetUp();
         start();
@@ -149,9 +149,12 @@ TEST_F(SettingsPage, KeysAreFilteredAndFactoryNumbersStopAtEightDigits) {
         const char* typed;
         const char* arrives;
     } cases[] = {
-        {page->cfgHiP, "1,5", "1.5"},     {page->ebLowEtl, "-2ю5x", "-2.5"},
-        {page->cfgNo_1, "12a3-4.", "1234"}, {page->cfgNo_1, "1234567890", "12345678"},
-        {page->cfgNo_2, "1234567890", "1234567890"}, {page->cfgNo_4, "123456789", "12345678"},
+        {page->cfgHiP, "1,5", "1.5"},
+        {page->ebLowEtl, "-2ю5x", "-2.5"},
+        {page->cfgNo_1, "12a3-4.", "1234"},
+        {page->cfgNo_1, "1234567890", "12345678"},
+        {page->cfgNo_2, "1234567890", "1234567890"},
+        {page->cfgNo_4, "123456789", "12345678"},
         {page->ebZavNo, "0065535x9", "00655359"},
     };
     for (const auto& c : cases) {
@@ -218,9 +221,10 @@ TEST_F(SettingsPage, AShortClockAnswerShowsInvalidValuesAndAValid29FebruaryIsKep
     const auto now = std::chrono::sys_days{std::chrono::year{2031} / 7 / 14} + std::chrono::hours{10} +
                      std::chrono::minutes{20} + std::chrono::seconds{30};
     const platform::WallClock previous = platform::SetWallClock([&] { return now; });
-    const QTime pcTime = QDateTime::fromMSecsSinceEpoch(
-                             std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()).count())
-                             .time();
+    const QTime pcTime =
+        QDateTime::fromMSecsSinceEpoch(
+            std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()).count())
+            .time();
     struct Case {
         const char* name;
         std::string block;
