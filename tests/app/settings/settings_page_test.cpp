@@ -282,7 +282,7 @@ TEST_F(SettingsPage, DatesTheClockCannotCarryAreRefusedBeforeAnythingIsSent) {
         EXPECT_EQ(page->FRxStage, 3) << "nothing running was abandoned";
         EXPECT_EQ(window->StatusPanelText(2), "");
     }
-    const auto late = std::chrono::sys_days{std::chrono::year{2300} / 1 / 1};
+    const auto late = std::chrono::sys_days{std::chrono::year{2256} / 6 / 1};
     const platform::WallClock previous = platform::SetWallClock([&] { return late; });
     dialogs.shown.clear();
     page->WriteSystemDTClick(page->WriteSystemDT);
