@@ -398,10 +398,13 @@ void TFrameMeas::SetupUncertainty() {
 }
 
 void TFrameMeas::BitBtn_WriteClick() {
+    // The results rows remember the protocol row this press fills, if it fills one.
+    const int rowToFill = CurrentRow != nullptr && MeasCount < kProtocolRowLimit ? MeasCount : -1;
     for (int channel = 1; channel <= 4; ++channel) {
-        if (IsChannelSelected(channel) && freshInRun_[channel - 1]) AddResultRow(channel);
+        if (IsChannelSelected(channel) && freshInRun_[channel - 1])
+            AddResultRow(Hooks.resultRows, SetupRecord, CurrentRow, channel, rowToFill);
     }
-    if (MeasCount >= kProtocolRowLimit || CurrentRow == nullptr) return;
+    if (rowToFill < 0) return;
     std::uint8_t* protocolRow = MeasProtocol.data() + static_cast<std::size_t>(MeasCount) * kCurrentRowSize;
     std::memcpy(protocolRow, CurrentRow, kCurrentRowSize);
     protocolRow[row::Written] = 1;
@@ -411,13 +414,4 @@ void TFrameMeas::BitBtn_WriteClick() {
         WriteInt32(protocolRow, MeasBlockOffset(channel) + block::Included, included ? 1 : 0);
     }
     ++MeasCount;
-}
-
-void TFrameMeas::AddResultRow(int channel) {
-    if (SetupRecord == nullptr || CurrentRow == nullptr || !Hooks.applySetup || !Hooks.addResultPoint) return;
-    if (Hooks.applySetup() != 0) return;
-    const float reference = FromKPa(ChannelText(SetupRecord, channel, channel::UnitsText),
-                                    ReadFloat32(CurrentRow, MeasBlockOffset(0) + block::Pressure));
-    Hooks.addResultPoint(channel, ReadFloat32(CurrentRow, MeasBlockOffset(channel) + block::Error),
-                         ReadFloat32(CurrentRow, MeasBlockOffset(channel) + block::Pressure), reference);
 }

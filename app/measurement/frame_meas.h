@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "app/measurement/result_row_bridge.h"
 #include "app/model/channel_conversion.h"
 #include "app/model/current_row.h"
 #include "app/model/statistics.h"
@@ -29,13 +30,12 @@ struct WorkInput;
 struct MeasurementHooks {
     std::function<TMyComm*()> port;  // the port object the cycle talks through
     std::function<void(int index)> showWorkName;
-    // The set-up page: the reference's accuracy class (an item index, -1 for none), whether the
-    // reference takes the instrument's units, and its apply into the set-up record (0 when it holds).
+    // The set-up page: the reference's accuracy class (an item index, -1 for none) and whether the
+    // reference takes the instrument's units.
     std::function<int()> referenceClassIndex;
     std::function<bool()> referenceUnitsFromInstrument;
-    std::function<int()> applySetup;
-    // The results page takes a recorded point.
-    std::function<void(int channel, float error, float measured, float reference)> addResultPoint;
+    // The set-up page's apply and the results page, for the results rows of "Записать".
+    ResultRowHooks resultRows;
     // The settings page: shows the reference's type from the instrument's answer and says whether
     // it is one with a zero setting; selects the unit of an instrument code and gives its text;
     // the reference is shown in MPa.
@@ -73,8 +73,6 @@ public:
 
     // Whether the reference pressure is read from the instrument only (the set-up page's automatic units).
     void ReferenceFromInstrument(bool automatic);
-    // Adds a results row for the channel from the current measurement.
-    void AddResultRow(int channel);
 
     // The cycle.
     void MeasCycleStep(std::uint16_t event, const WorkInput& input);

@@ -3,8 +3,10 @@
 #include <QString>
 #include <QWidget>
 #include <functional>
+#include <vector>
 
 #include "app/model/device_settings.h"
+#include "link/exchange_engine.h"
 
 class QComboBox;
 class QDateEdit;
@@ -31,8 +33,8 @@ class TFrameZKV_Settings : public QWidget {
   public:
     explicit TFrameZKV_Settings(QWidget* parent = nullptr);
 
-    // Adds the page's rows to the exchange engine's routing table.
-    void RegisterAnswerRoutes();
+    // The page's rows of the exchange engine's routing table.
+    std::vector<AnswerRoute> SettingsAnswerRoutes();
 
     // The record and the controls.
     void LoadDefaultConf();

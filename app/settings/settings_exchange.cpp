@@ -81,16 +81,15 @@ QDateTime LocalNow() {
 
 }  // namespace
 
-void TFrameZKV_Settings::RegisterAnswerRoutes() {
-    RegisterAnswerRoute({GroupConfig, [this](const char* answerText) { RxSetings(answerText); },
-                         AfterAnswer::HandlerDecides, ErrorTreatment::EndsSilently});
-    RegisterAnswerRoute(
-        {ebZavNo, [this](const char* answerText) { PutFactoryNumber(answerText); }, AfterAnswer::Ends});
-    RegisterAnswerRoute({DatePicker, [this](const char* answerText) { RxDateTime(answerText); },
-                         AfterAnswer::HandlerDecides});
-    RegisterAnswerRoute(
-        {TimePicker, [this](const char* answerText) { RxWriteDT(answerText); }, AfterAnswer::HandlerDecides});
-    RegisterAnswerRoute({WriteConf, [this](const char*) { RxWriteConf(); }, AfterAnswer::HandlerDecides});
+std::vector<AnswerRoute> TFrameZKV_Settings::SettingsAnswerRoutes() {
+    return {
+        {GroupConfig, [this](const char* answerText) { RxSetings(answerText); }, AfterAnswer::HandlerDecides,
+         ErrorTreatment::EndsSilently},
+        {ebZavNo, [this](const char* answerText) { PutFactoryNumber(answerText); }, AfterAnswer::Ends},
+        {DatePicker, [this](const char* answerText) { RxDateTime(answerText); }, AfterAnswer::HandlerDecides},
+        {TimePicker, [this](const char* answerText) { RxWriteDT(answerText); }, AfterAnswer::HandlerDecides},
+        {WriteConf, [this](const char*) { RxWriteConf(); }, AfterAnswer::HandlerDecides},
+    };
 }
 
 void TFrameZKV_Settings::ShowWorkName(int index) {

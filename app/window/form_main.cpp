@@ -270,7 +270,7 @@ void TFormMain::AttachChannelSetup(TFrameTune* frame, std::uint8_t* setupRecord)
 }
 
 void TFormMain::AttachResultsSetup(TFrame_Results* frame, std::uint8_t* setupRecord) {
-    frame->SetupRecord = setupRecord;
+    frame->FSetup = setupRecord;
 }
 
 void TFormMain::SelectPage(int index) {
@@ -292,7 +292,8 @@ void TFormMain::showEvent(QShowEvent* event) {
 
 void TFormMain::RegisterPageRoutes() {
     // The pages that talk to the instrument in one-shot exchanges add their rows here.
-    FrameZKV_Settings1->RegisterAnswerRoutes();
+    for (AnswerRoute& row : FrameArchiv1->ArchiveAnswerRoutes()) RegisterAnswerRoute(std::move(row));
+    for (AnswerRoute& row : FrameZKV_Settings1->SettingsAnswerRoutes()) RegisterAnswerRoute(std::move(row));
 }
 
 void TFormMain::ReadProjectPath() {
@@ -401,7 +402,7 @@ void TFormMain::ShutDownLink() {
 
 void TFormMain::FreeBlocks() {
     FrameTune1->SetupPtr = nullptr;
-    Frame_Results1->SetupRecord = nullptr;
+    Frame_Results1->FSetup = nullptr;
     FrameMeas1->SetRecords(nullptr, nullptr);
     SetupRecord = nullptr;
     CurrentRow = nullptr;

@@ -6,6 +6,7 @@
 #include <QListWidget>
 #include <QTabWidget>
 
+#include "app/archive/frame_archive.h"
 #include "app/measurement/frame_meas.h"
 #include "app/results/frame_result.h"
 #include "app/settings/frame_settings.h"
@@ -23,6 +24,8 @@ void TFormMain::WirePageHooks() {
         .setFactoryNumber = [this](const QString& text) { FrameTune1->edZavNoZKV->setText(text); },
         .showWorkName = [this](int index) { ShowWorkName(index); },
     };
+
+    FrameArchiv1->Hooks = {.showWorkName = [this](int index) { ShowWorkName(index); }};
 
     FrameTune1->Hooks = {
         .isCurrentPage = [this] { return Pages->currentWidget() == Measurement; },
@@ -44,9 +47,12 @@ void TFormMain::WirePageHooks() {
         .showWorkName = [this](int index) { ShowWorkName(index); },
         .referenceClassIndex = [this] { return FrameTune1->cbGHV_class->currentIndex(); },
         .referenceUnitsFromInstrument = [this] { return FrameTune1->cbGHVunitsFromZKV->isChecked(); },
-        .applySetup = [this] { return FrameTune1->TuneFromForm(SetupRecord); },
-        .addResultPoint = [this](int channel, float error, float measured, float reference) {
-            Frame_Results1->AddResultPoint(channel, error, measured, reference);
+        // "Записать" applies the set-up again before each results row.
+        .resultRows = {
+            .tuneFromForm = [this] { return FrameTune1->TuneFromForm(SetupRecord) == 0; },
+            .addResultPoint = [this](int channel, float error, float measured, float reference, int protocolRow) {
+                Frame_Results1->AddResultPoint(channel, error, measured, reference, protocolRow);
+            },
         },
         .showReferenceType = [settings](const QString& answer) {
             const bool zeroSetting = settings->CheckRefTransducer(answer);
@@ -66,5 +72,10 @@ void TFormMain::WirePageHooks() {
         .referenceInMPa = [settings] {
             return settings->cfgEtlPD_30_unit->isHidden() && settings->cfgEtlPDunit->currentIndex() == 1;
         },
+    };
+
+    // Clearing the results and removing a point edit the measurement page's protocol.
+    Frame_Results1->Hooks = {
+        .protocol = [this] { return MeasProtocolRef{FrameMeas1->MeasProtocol.data(), &FrameMeas1->MeasCount}; },
     };
 }

@@ -75,7 +75,7 @@ TEST_F(MainWindow, FirstShowWithoutSettingsFileUsesItAsTheProjectAndBuildsTheBlo
     EXPECT_EQ(window->FrameTune1->SetupPtr, window->SetupRecord);
     EXPECT_EQ(window->FrameMeas1->SetupRecord, window->SetupRecord);
     EXPECT_EQ(window->FrameMeas1->CurrentRow, window->CurrentRow);
-    EXPECT_EQ(window->Frame_Results1->SetupRecord, window->SetupRecord);
+    EXPECT_EQ(window->Frame_Results1->FSetup, window->SetupRecord);
     EXPECT_EQ(window->FrameZKV_Settings1->WriteSystemDT->text(), U("Записать в прибор \n дату и время ПК"));
     EXPECT_FALSE(std::filesystem::exists(settingsPath())) << "nothing is written before the close";
 }
