@@ -3,6 +3,7 @@
 
 #include <QComboBox>
 #include <QDateEdit>
+#include <QDateTime>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -14,8 +15,10 @@
 #include <QSpinBox>
 #include <QTimeEdit>
 #include <QVBoxLayout>
+#include <chrono>
 
 #include "app/controls/key_filter.h"
+#include "platform/clock.h"
 #include "platform/components.h"
 #include "platform/utf8_literal.h"
 
@@ -191,17 +194,23 @@ void TFrameZKV_Settings::BuildClock() {
     DatePicker = new QDateEdit(GroupBox8);
     DatePicker->setObjectName("DatePicker");
     DatePicker->setCalendarPopup(true);
-    const QLocale russian(QLocale::Russian, QLocale::Russia);
-    DatePicker->setLocale(russian);
-    DatePicker->setDisplayFormat(russian.dateFormat(QLocale::LongFormat));
+    // The long date of the Russian Windows locale: "31 декабря 2025 г."
+    DatePicker->setLocale(QLocale(QLocale::Russian, QLocale::Russia));
+    DatePicker->setDisplayFormat(QStringLiteral("d MMMM yyyy 'г.'"));
     TimePicker = new QTimeEdit(GroupBox8);
     TimePicker->setObjectName("TimePicker");
     TimePicker->setDisplayFormat("H:mm:ss");
+    // Like the class library's pickers, they start at the moment the page is made.
+    const QDateTime now = LocalNow();
+    DatePicker->setDate(now.date());
+    TimePicker->setTime(now.time());
     ReadDT = Button(GroupBox8, "ReadDT", "Считать из прибора  ", "Считать из прибора его дату и время");
     WriteDT =
         Button(GroupBox8, "WriteDT", "   Записать в прибор", "Записать в прибор выбранные дату и время");
     WriteSystemDT = Button(GroupBox8, "WriteSystemDT", "Записать в прибор дату и время ПК",
                            "Записать текущие значения даты и времени, установленных в Вашей системе");
+    // Room for the two-line caption the main window gives it.
+    WriteSystemDT->setMinimumHeight(2 * WriteSystemDT->fontMetrics().lineSpacing() + 12);
     auto* grid = new QGridLayout(GroupBox8);
     grid->addWidget(DatePicker, 0, 0);
     grid->addWidget(TimePicker, 0, 1);
@@ -232,6 +241,12 @@ void TFrameZKV_Settings::ConnectHandlers() {
     for (QLineEdit* edit : {cfgHiP, cfgLoP, ebLowEtl, ebHiEtl}) InstallKeyFilter(edit, &cfgHiPKeyPress);
     for (QLineEdit* edit : {cfgNo_1, cfgNo_2, cfgNo_3, cfgNo_4, ebZavNo})
         InstallKeyFilter(edit, &cfgNo_1KeyPress);
+}
+
+QDateTime TFrameZKV_Settings::LocalNow() {
+    const auto now = platform::WallClockNow();
+    const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()).count();
+    return QDateTime::fromMSecsSinceEpoch(ms);
 }
 
 char TFrameZKV_Settings::cfgHiPKeyPress(char key) { return FilterNumericKey(key); }

@@ -10,6 +10,7 @@
 
 class QComboBox;
 class QDateEdit;
+class QDateTime;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
@@ -70,6 +71,9 @@ class TFrameZKV_Settings : public QWidget {
     void PutFactoryNumber(const char* answerText);
     void BtnSetZavNoClick(QObject* sender);
     void Btn_SetZeroClick(QObject* sender);
+
+    // The PC's local date and time.
+    static QDateTime LocalNow();
 
     // Key filters: the character a typed key delivers, 0 to drop it.
     static char cfgHiPKeyPress(char key);

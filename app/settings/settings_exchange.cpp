@@ -8,7 +8,6 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QTimeEdit>
-#include <chrono>
 #include <cstdio>
 #include <string_view>
 
@@ -71,12 +70,6 @@ void WriteNobodyReads(int reg, int memory, int dataType, int value) {
     Requester = nullptr;
     UiExchange = true;
     Write(reg, memory, dataType, value);
-}
-
-QDateTime LocalNow() {
-    const auto now = platform::WallClockNow();
-    const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()).count();
-    return QDateTime::fromMSecsSinceEpoch(ms);
 }
 
 }  // namespace
