@@ -335,7 +335,12 @@ TEST_F(ProjectWindow, AProjectOfTheOriginalProgramLoadsAndSavesAgainToTheSameByt
     EXPECT_EQ(meas->FrameGraph1->EGLast->value(), 20);
     EXPECT_EQ(window->FrameFindDevice->cbCOM_Start->currentText(), "COM3");
     EXPECT_EQ(window->FrameFindDevice->cbCOM_End->currentText(), "COM10");
-    EXPECT_EQ(window->FrameZKV_Settings1->UnitStr->currentRow(), 6);
+    const TFrameZKV_Settings* settings = window->FrameZKV_Settings1;
+    EXPECT_EQ(settings->UnitStr->currentRow(), 6);
+    EXPECT_EQ(settings->cfgApprox->value(), 5);
+    EXPECT_EQ(settings->cfgNo_1->text(), "0012345");
+    EXPECT_EQ(settings->DatePicker->date(), QDate(2024, 3, 5));
+    EXPECT_EQ(settings->TimePicker->time(), QTime(9, 5, 7));
     EXPECT_EQ(window->FrameZKV_Settings1->ebHiEtl->text(), "1000.0000");
     EXPECT_EQ(grad->FrameZKV_Grad1->GradModes->currentIndex(), 1);
 
@@ -456,6 +461,24 @@ TEST_F(ProjectWindow, TheAutomaticUnitsBoxRunsItsClickWhenLoaded) {
     EXPECT_TRUE(source->isEnabled());
     EXPECT_EQ(source->currentIndex(), 1);
     EXPECT_FALSE(window->FrameMeas1->eb_P_etl->isReadOnly()) << "the source's own event ran";
+}
+
+// A spin value beyond the spin's limits is clamped to them; the settings write then sends what the
+// spin shows, never the stored number cut to a byte (300 would go out as 44).
+TEST_F(ProjectWindow, ASpinValueBeyondItsLimitsIsClampedBeforeTheSettingsWriteTakesIt) {
+    TFrameZKV_Settings* settings = window->FrameZKV_Settings1;
+    const struct {
+        const char* stored;
+        int shown;
+    } cases[] = {{"300", 20}, {"-4", 1}, {"7", 7}};
+    for (const auto& c : cases) {
+        std::ofstream(folder.file("p.zkv"), std::ios::binary)
+            << "[FrameZKV_Settings1]\r\ncfgApprox=" << c.stored << "\r\n";
+        open("p.zkv");
+        EXPECT_EQ(settings->cfgApprox->value(), c.shown) << c.stored;
+        ASSERT_TRUE(settings->ConfFromForm());
+        EXPECT_EQ(settings->Conf.Averaging, c.shown) << c.stored;
+    }
 }
 
 TEST_F(ProjectWindow, AGraphBoxLoadedTickedStaysTickedThoughItsRowIsNot) {
