@@ -3,6 +3,7 @@
 #include <charconv>
 #include <cstring>
 #include <ctime>
+#include <optional>
 
 #include "link/crc16.h"
 #include "platform/number_format.h"
@@ -42,6 +43,14 @@ bool ParseInt(const std::string& text, long long& value) {
     if (text.empty()) return false;
     const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
     return ec == std::errc() && end == text.data() + text.size();
+}
+
+// A float field: a decimal number within float range and nothing after it.
+std::optional<float> WholeDecimal(const std::string& text) {
+    std::size_t used = 0;
+    const auto number = platform::ScanFloat(text, &used);
+    if (!number || used != text.size()) return std::nullopt;
+    return number;
 }
 
 std::uint8_t Bcd(int value) { return static_cast<std::uint8_t>((value / 10) << 4 | (value % 10)); }
@@ -96,6 +105,7 @@ Instrument::Instrument(int address) : address_(address) {
     setByte(2, kSettingsStart + 11, 1);  // 4-20 mA
     setFloat(2, kSettingsStart + 24, 1000.0f);
 
+    setFactoryCalibration();
     setWord(3, 30, 12345);  // factory number
 
     // A cleared archive: every record blank with its checksum.
@@ -264,6 +274,7 @@ std::string Instrument::readRegister(int type, int reg, int dataType) {
 }
 
 std::string Instrument::writeRegister(int type, int reg, int dataType, const std::string& value) {
+    if (IsEmulationCommand(type, reg)) return emulate(reg, dataType, value);
     std::vector<std::uint8_t> bytes;
     long long integer = 0;
     switch (dataType) {
@@ -277,10 +288,9 @@ std::string Instrument::writeRegister(int type, int reg, int dataType, const std
             bytes = {static_cast<std::uint8_t>(integer & 0xFF), static_cast<std::uint8_t>((integer >> 8) & 0xFF)};
             break;
         case 3: {
-            std::size_t used = 0;
-            const auto number = platform::ScanDecimal(value, &used);
-            if (!number || used != value.size()) return ErrorAnswer(address_, kBadFormat);
-            const float f = static_cast<float>(*number);
+            const auto number = WholeDecimal(value);
+            if (!number) return ErrorAnswer(address_, kBadFormat);
+            const float f = *number;
             bytes.resize(4);
             std::memcpy(bytes.data(), &f, 4);
             break;
@@ -326,6 +336,39 @@ std::string Instrument::transmit(std::uint32_t nowMs) {
     std::string bytes = std::move(outbox_.front().bytes);
     outbox_.pop_front();
     return bytes;
+}
+
+// Calibration: the parameters of memory type 3 and the emulation commands of memory type 0.
+namespace {
+constexpr int kEmulationMinimum = 2;  // memory type 3, mA
+constexpr int kEmulationMaximum = 6;
+constexpr int kCurrentOffset = 10;
+constexpr int kCalibFactors = 14;  // channel n (1..4) at 14 + 4 (n - 1)
+constexpr int kEmulateMinimum = 43;  // memory type 0: write 0.0
+constexpr int kEmulateMaximum = 44;  // write 0.0
+constexpr int kEmulateCurrent = 45;  // write the current in mA
+}  // namespace
+
+void Instrument::setFactoryCalibration() {
+    setFloat(3, kEmulationMinimum, 4.0f);
+    setFloat(3, kEmulationMaximum, 20.0f);
+    setFloat(3, kCurrentOffset, 0.0f);
+    for (int channel = 0; channel < 4; ++channel) setFloat(3, kCalibFactors + 4 * channel, 1.0f);
+}
+
+bool Instrument::IsEmulationCommand(int type, int reg) {
+    return type == 0 && (reg == kEmulateMinimum || reg == kEmulateMaximum || reg == kEmulateCurrent);
+}
+
+std::string Instrument::emulate(int reg, int dataType, const std::string& value) {
+    const auto number = WholeDecimal(value);
+    if (dataType != 3 || !number) return ErrorAnswer(address_, kBadFormat);
+    switch (reg) {
+        case kEmulateMinimum: emulation_ = {EmulationMode::Minimum, floatAt(3, kEmulationMinimum)}; break;
+        case kEmulateMaximum: emulation_ = {EmulationMode::Maximum, floatAt(3, kEmulationMaximum)}; break;
+        default: emulation_ = {EmulationMode::Current, *number}; break;
+    }
+    return DataAnswer(address_, std::to_string(reg));
 }
 
 }  // namespace sim

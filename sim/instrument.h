@@ -66,6 +66,15 @@ public:
     void setSource(int source, double value);
     void setSourceText(int source, std::string text);
 
+    // The current the instrument puts out, as the last emulation command (registers 43, 44, 45
+    // of memory type 0) asked: its emulation minimum, its maximum, or a given current, in mA.
+    enum class EmulationMode { Off, Minimum, Maximum, Current };
+    struct Emulation {
+        EmulationMode mode = EmulationMode::Off;
+        float milliamps = 0.0f;
+    };
+    const Emulation& emulation() const { return emulation_; }
+
     // Faults apply to the next answers, one each, in the order pushed.
     void pushFault(const Fault& fault, int times = 1);
     void clearFaults() { faults_.clear(); }
@@ -97,6 +106,9 @@ private:
     std::size_t blockReadLength(int type, int reg) const;
     bool inRange(int type, int reg, std::size_t count) const;
     void queue(std::string frame, std::uint32_t nowMs);
+    void setFactoryCalibration();
+    static bool IsEmulationCommand(int type, int reg);
+    std::string emulate(int reg, int dataType, const std::string& value);
 
     int address_;
     std::vector<std::vector<std::uint8_t>> memory_;
@@ -105,6 +117,7 @@ private:
     std::deque<Delivery> outbox_;
     std::string inbox_;
     std::vector<std::string> requests_;
+    Emulation emulation_;
 };
 
 }  // namespace sim

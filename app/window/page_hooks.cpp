@@ -7,6 +7,7 @@
 #include <QTabWidget>
 
 #include "app/archive/frame_archive.h"
+#include "app/calibration/form_grad.h"
 #include "app/measurement/frame_meas.h"
 #include "app/results/frame_result.h"
 #include "app/settings/frame_settings.h"
@@ -73,5 +74,13 @@ void TFormMain::WirePageHooks() {
     // Clearing the results and removing a point edit the measurement page's protocol.
     Frame_Results1->Hooks = {
         .protocol = [this] { return MeasProtocolRef{FrameMeas1->MeasProtocol.data(), &FrameMeas1->MeasCount}; },
+    };
+}
+
+void TFormMain::WireCalibrationWindow() {
+    if (!FormGrad) return;
+    FormGrad->FrameZKV_Grad1->Hooks = {
+        .port = [this] { return Comm.get(); },
+        .showWorkName = [this](int index) { ShowWorkName(index); },
     };
 }

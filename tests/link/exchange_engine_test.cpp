@@ -259,6 +259,25 @@ TEST_F(Engine, AnAnswerNobodyWaitsForOnlyTouchesTheStatusBar) {
     EXPECT_EQ(WorkState, WorkIdle);
 }
 
+TEST_F(Engine, StatusPanelOneIsEmptiedByAStopAndWhenNoWorkRuns) {
+    const struct {
+        std::uint8_t work;  // the work running when the event comes; it keeps running
+        std::uint16_t event;
+        int emptied;
+    } cases[] = {
+        {WorkMeasurement, EvStop, 1},      {WorkLinkCheck, EvStop, 1},      {WorkMeasurement, EvAnswer, 0},
+        {WorkMeasurement, EvDelay, 0},     {WorkLinkCheck, EvStart, 0},     {WorkIdle, EvAnswer, 1},
+        {WorkIdle, EvStop, 1},
+    };
+    for (const auto& c : cases) {
+        recordWork(c.work);
+        panel1Cleared = 0;
+        PostWorkEvent(c.event);
+        EXPECT_EQ(WorkState, c.work) << int(c.work) << " event " << c.event;
+        EXPECT_EQ(panel1Cleared, c.emptied) << int(c.work) << " event " << c.event;
+    }
+}
+
 TEST_F(Engine, TheReceivePumpReadsNoMoreThanItsBufferLessTwo) {
     port.Open();
     line.sendToHost(std::string(500, 'x'));

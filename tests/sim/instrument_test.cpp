@@ -185,4 +185,67 @@ TEST(SimInstrument, InjectsFaultsIntoTheNextAnswers) {
     EXPECT_EQ(Parse(instrument.transmit(3000)).size(), 1u) << "faults apply once each";
 }
 
+TEST(SimInstrument, KeepsItsCalibrationParametersPerRegister) {
+    Instrument instrument(1);
+    struct Case {
+        const char* request;
+        const char* data;
+    } cases[] = {
+        // As the instrument leaves the factory: emulation limits, no offset, every channel's coefficient 1.
+        {"1;10;2;3;3;", "4.000000"},
+        {"1;10;6;3;3;", "20.000000"},
+        {"1;10;10;3;3;", "0.000000"},
+        {"1;10;14;3;3;", "1.000000"},
+        {"1;10;18;3;3;", "1.000000"},
+        {"1;10;22;3;3;", "1.000000"},
+        {"1;10;26;3;3;", "1.000000"},
+        // A channel's coefficient is its own: the neighbours and the factory number stay.
+        {"1;11;22;3;3;1.346727;", "22"},
+        {"1;10;22;3;3;", "1.346727"},
+        {"1;10;18;3;3;", "1.000000"},
+        {"1;10;26;3;3;", "1.000000"},
+        {"1;10;30;3;2;", "12345"},
+        {"1;11;10;3;3;0.015000;", "10"},
+        {"1;10;10;3;3;", "0.015000"},
+    };
+    for (const Case& c : cases) {
+        const auto answer = Ask(instrument, c.request);
+        ASSERT_TRUE(answer) << c.request;
+        EXPECT_EQ(answer->error, 0) << c.request;
+        EXPECT_EQ(answer->data, c.data) << c.request;
+    }
+}
+
+TEST(SimInstrument, EmulatesTheCurrentTheLastEmulationCommandAskedFor) {
+    using Mode = Instrument::EmulationMode;
+    Instrument instrument(1);
+    EXPECT_EQ(instrument.emulation().mode, Mode::Off);
+    struct Case {
+        const char* request;
+        int error;
+        Mode mode;
+        float milliamps;
+    } cases[] = {
+        {"1;11;43;0;3;0.000000;", 0, Mode::Minimum, 4.0f},
+        {"1;11;44;0;3;0.000000;", 0, Mode::Maximum, 20.0f},
+        // The limits come from the parameters as they are when the command arrives.
+        {"1;11;2;3;3;3.980000;", 0, Mode::Maximum, 20.0f},
+        {"1;11;43;0;3;0.000000;", 0, Mode::Minimum, 3.98f},
+        {"1;11;6;3;3;20.020000;", 0, Mode::Minimum, 3.98f},
+        {"1;11;44;0;3;0.000000;", 0, Mode::Maximum, 20.02f},
+        {"1;11;45;0;3;12.500000;", 0, Mode::Current, 12.5f},
+        // A current that is not a float leaves the emulation as it was.
+        {"1;11;45;0;1;7;", 4, Mode::Current, 12.5f},
+        {"1;11;45;0;3;7x;", 4, Mode::Current, 12.5f},
+    };
+    for (const Case& c : cases) {
+        const auto answer = Ask(instrument, c.request);
+        ASSERT_TRUE(answer) << c.request;
+        EXPECT_EQ(answer->error, c.error) << c.request;
+        EXPECT_EQ(instrument.emulation().mode, c.mode) << c.request;
+        EXPECT_EQ(instrument.emulation().milliamps, c.milliamps) << c.request;
+    }
+    EXPECT_EQ(instrument.blockAt(0, 43, 6), std::vector<std::uint8_t>(6, 0)) << "commands are not stored";
+}
+
 }  // namespace
