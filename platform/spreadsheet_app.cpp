@@ -4,16 +4,14 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <atomic>
 #include <cstdlib>
 #include <map>
 #include <memory>
 #include <new>
 #include <optional>
-#include <span>
 #include <vector>
 
-#include "platform/wide_text.h"
+#include "platform/spreadsheet_dispatch.h"
 #include "platform/xlsx_refs.h"
 #include "platform/xlsx_workbook.h"
 
@@ -51,7 +49,7 @@ struct Application {
     std::optional<Clipboard> clipboard;
 };
 
-// ---- desktop and failures -------------------------------------------------------------------
+// ---- the desktop -------------------------------------------------------------------
 
 bool DisplayExists() {
     for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY"}) {
@@ -85,148 +83,20 @@ SpreadsheetDesktop& Desktop() {
     return desktop;
 }
 
-std::string AsciiLower(std::string text) {
-    for (char& c : text) c = (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-    return text;
-}
-
-std::map<std::string, HRESULT>& Failures() {
-    static std::map<std::string, HRESULT> failures;
-    return failures;
-}
-
 // ---- the object base ------------------------------------------------------------------------
 
-enum class Kind { Method, Get, Put };
+using spreadsheet::Arguments;
+using spreadsheet::Kind;
+using spreadsheet::MemberSpec;
 
-struct MemberSpec {
-    std::u16string_view name;
-    Kind kind;
-    std::uint32_t arguments;  // positional; a put also takes its value
-};
-
-// The arguments of one call in the member's own order (rgvarg holds them last first).
-class Arguments {
-public:
-    Arguments(DISPPARAMS* params, std::uint32_t* argError) : params_(params), argError_(argError) {}
-
-    std::optional<int> Int(std::uint32_t i) const {
-        const VARIANT& v = At(i);
-        if (v.vt == VT_I4) return v.lVal;
-        if (v.vt == VT_INT) return v.intVal;
-        return Mismatch(i), std::nullopt;
-    }
-    std::optional<bool> Bool(std::uint32_t i) const {
-        const VARIANT& v = At(i);
-        if (v.vt == VT_BOOL) return v.boolVal != VARIANT_FALSE;
-        return Mismatch(i), std::nullopt;
-    }
-    std::optional<std::string> Text(std::uint32_t i) const {
-        const VARIANT& v = At(i);
-        if (v.vt == VT_BSTR) return Utf8FromWide(BstrView(v.bstrVal));
-        return Mismatch(i), std::nullopt;
-    }
-    // The value of a property put.
-    std::uint32_t Value() const { return params_->cArgs - 1; }
-
-private:
-    const VARIANT& At(std::uint32_t i) const { return params_->rgvarg[params_->cArgs - 1 - i]; }
-    void Mismatch(std::uint32_t i) const {
-        if (argError_ != nullptr) *argError_ = params_->cArgs - 1 - i;
-    }
-    DISPPARAMS* params_;
-    std::uint32_t* argError_;
-};
-
-class Object : public IDispatch {
-public:
+// Every object of the application answers until the application quits.
+class Object : public spreadsheet::DispatchObject {
+  public:
     explicit Object(std::shared_ptr<Application> app) : app_(std::move(app)) {}
 
-    std::uint32_t AddRef() override { return ++references_; }
-    std::uint32_t Release() override {
-        const std::uint32_t left = --references_;
-        if (left == 0) delete this;
-        return left;
-    }
-
-    HRESULT GetIDsOfNames(const IID& riid, const OLECHAR* const* names, std::uint32_t count, LCID,
-                          DISPID* ids) override {
-        if (!(riid == IID_NULL)) return DISP_E_UNKNOWNINTERFACE;
-        if (names == nullptr || ids == nullptr || count == 0) return E_INVALIDARG;
-        if (app_->quit) return RPC_E_DISCONNECTED;
-        for (std::uint32_t i = 0; i < count; ++i) ids[i] = DISPID_UNKNOWN;
-        if (names[0] == nullptr) return DISP_E_UNKNOWNNAME;
-        const std::string wanted = AsciiLower(Utf8FromWide(names[0]));
-        const auto members = Members();
-        for (std::size_t m = 0; m < members.size(); ++m) {
-            if (AsciiLower(Utf8FromWide(members[m].name)) == wanted) ids[0] = static_cast<DISPID>(m + 1);
-        }
-        // Parameters are never passed by name here.
-        return ids[0] == DISPID_UNKNOWN || count > 1 ? DISP_E_UNKNOWNNAME : S_OK;
-    }
-
-    HRESULT Invoke(DISPID member, const IID& riid, LCID, WORD kind, DISPPARAMS* params, VARIANT* result,
-                   std::uint32_t* argError) override {
-        if (!(riid == IID_NULL)) return DISP_E_UNKNOWNINTERFACE;
-        if (app_->quit) return RPC_E_DISCONNECTED;
-        const auto members = Members();
-        if (member < 1 || static_cast<std::size_t>(member) > members.size()) return DISP_E_MEMBERNOTFOUND;
-        const MemberSpec& spec = members[static_cast<std::size_t>(member - 1)];
-        const bool kindFits = spec.kind == Kind::Method ? (kind & DISPATCH_METHOD) != 0
-                              : spec.kind == Kind::Get  ? (kind & (DISPATCH_METHOD | DISPATCH_PROPERTYGET)) != 0
-                                                        : (kind & DISPATCH_PROPERTYPUT) != 0;
-        if (!kindFits) return DISP_E_MEMBERNOTFOUND;
-        DISPPARAMS none{nullptr, nullptr, 0, 0};
-        if (params == nullptr) params = &none;
-        if (params->cArgs > 0 && params->rgvarg == nullptr) return E_INVALIDARG;
-        if (spec.kind == Kind::Put) {
-            if (params->cNamedArgs != 1 || params->rgdispidNamedArgs == nullptr ||
-                params->rgdispidNamedArgs[0] != DISPID_PROPERTYPUT) {
-                return DISP_E_PARAMNOTFOUND;
-            }
-        } else if (params->cNamedArgs != 0) {
-            return DISP_E_NONAMEDARGS;
-        }
-        if (params->cArgs != spec.arguments + (spec.kind == Kind::Put ? 1 : 0)) return DISP_E_BADPARAMCOUNT;
-        if (const HRESULT injected = InjectedFailure(spec.name); Failed(injected)) return injected;
-        try {
-            return Run(member - 1, Arguments(params, argError), result);
-        } catch (const std::bad_alloc&) {
-            return E_OUTOFMEMORY;
-        } catch (...) {
-            return E_FAIL;
-        }
-    }
-
-protected:
-    ~Object() override = default;
-    virtual const char* Receiver() const = 0;
-    virtual std::span<const MemberSpec> Members() const = 0;
-    virtual HRESULT Run(int member, const Arguments& args, VARIANT* result) = 0;
-
-    // Hands a new object to the caller's result, which then holds its one reference.
-    static HRESULT Give(VARIANT* result, IDispatch* object) {
-        if (result == nullptr) {
-            object->Release();
-            return S_OK;
-        }
-        result->vt = VT_DISPATCH;
-        result->pdispVal = object;
-        return S_OK;
-    }
-
+  protected:
+    bool Disconnected() const override { return app_->quit; }
     std::shared_ptr<Application> app_;
-
-private:
-    HRESULT InjectedFailure(std::u16string_view name) const {
-        const std::string member = AsciiLower(Utf8FromWide(name));
-        for (const std::string& key : {AsciiLower(Receiver()) + "." + member, member}) {
-            if (const auto found = Failures().find(key); found != Failures().end()) return found->second;
-        }
-        return S_OK;
-    }
-
-    std::atomic<std::uint32_t> references_{1};
 };
 
 HRESULT Refused(const xlsx::Status& status) { return status ? S_OK : DISP_E_EXCEPTION; }
@@ -236,12 +106,12 @@ HRESULT Refused(const xlsx::Status& status) { return status ? S_OK : DISP_E_EXCE
 enum class RangeRole { Rows, Selection, Cell };
 
 class RangeObject final : public Object {
-public:
+  public:
     RangeObject(std::shared_ptr<Application> app, std::shared_ptr<Book> book, int sheet, RangeRole role,
                 Selected area)
         : Object(std::move(app)), book_(std::move(book)), sheet_(sheet), role_(role), area_(area) {}
 
-private:
+  private:
     const char* Receiver() const override {
         return role_ == RangeRole::Rows ? "rows" : role_ == RangeRole::Selection ? "selection" : "cell";
     }
@@ -267,7 +137,8 @@ private:
     }
 
     HRESULT Delete() {
-        if (Failed(Refused(book_->workbook->DeleteRows(sheet_, area_.first, area_.last)))) return DISP_E_EXCEPTION;
+        if (Failed(Refused(book_->workbook->DeleteRows(sheet_, area_.first, area_.last))))
+            return DISP_E_EXCEPTION;
         // Deleting rows ends copy mode, as it does in a spreadsheet.
         app_->clipboard.reset();
         return S_OK;
@@ -331,15 +202,17 @@ std::optional<Selected> ParseRows(std::string_view text) {
 }
 
 class WorksheetObject final : public Object {
-public:
+  public:
     WorksheetObject(std::shared_ptr<Application> app, std::shared_ptr<Book> book, int sheet)
         : Object(std::move(app)), book_(std::move(book)), sheet_(sheet) {}
 
-private:
+  private:
     const char* Receiver() const override { return "worksheet"; }
     std::span<const MemberSpec> Members() const override {
-        static constexpr MemberSpec kMembers[] = {{u"Cells", Kind::Get, 2},   {u"Name", Kind::Put, 0},
-                                                  {u"Select", Kind::Method, 0}, {u"Visible", Kind::Put, 0},
+        static constexpr MemberSpec kMembers[] = {{u"Cells", Kind::Get, 2},
+                                                  {u"Name", Kind::Put, 0},
+                                                  {u"Select", Kind::Method, 0},
+                                                  {u"Visible", Kind::Put, 0},
                                                   {u"Rows", Kind::Get, 1}};
         return kMembers;
     }
@@ -386,11 +259,11 @@ private:
 };
 
 class WorksheetsObject final : public Object {
-public:
+  public:
     WorksheetsObject(std::shared_ptr<Application> app, std::shared_ptr<Book> book)
         : Object(std::move(app)), book_(std::move(book)) {}
 
-private:
+  private:
     const char* Receiver() const override { return "worksheets"; }
     std::span<const MemberSpec> Members() const override {
         static constexpr MemberSpec kMembers[] = {{u"Item", Kind::Get, 1}};
@@ -410,11 +283,11 @@ private:
 // ---- workbooks ------------------------------------------------------------------------------
 
 class WorkbookObject final : public Object {
-public:
+  public:
     WorkbookObject(std::shared_ptr<Application> app, std::shared_ptr<Book> book)
         : Object(std::move(app)), book_(std::move(book)) {}
 
-private:
+  private:
     const char* Receiver() const override { return "workbook"; }
     std::span<const MemberSpec> Members() const override {
         static constexpr MemberSpec kMembers[] = {{u"Worksheets", Kind::Get, 0}, {u"Save", Kind::Method, 0}};
@@ -429,10 +302,10 @@ private:
 };
 
 class WorkbooksObject final : public Object {
-public:
+  public:
     using Object::Object;
 
-private:
+  private:
     const char* Receiver() const override { return "workbooks"; }
     std::span<const MemberSpec> Members() const override {
         static constexpr MemberSpec kMembers[] = {{u"Open", Kind::Method, 1}};
@@ -452,10 +325,10 @@ private:
 // ---- the application ------------------------------------------------------------------------
 
 class ApplicationObject final : public Object {
-public:
+  public:
     using Object::Object;
 
-private:
+  private:
     const char* Receiver() const override { return "application"; }
     std::span<const MemberSpec> Members() const override {
         static constexpr MemberSpec kMembers[] = {{u"Quit", Kind::Method, 0},
@@ -486,8 +359,10 @@ private:
                 if (!app_->active) return DISP_E_EXCEPTION;
                 const int sheet = app_->active->workbook->ActiveSheet();
                 const auto found = app_->active->selections.find(sheet);
-                const Selected selected = found == app_->active->selections.end() ? Selected{} : found->second;
-                return Give(result, new RangeObject(app_, app_->active, sheet, RangeRole::Selection, selected));
+                const Selected selected =
+                    found == app_->active->selections.end() ? Selected{} : found->second;
+                return Give(result,
+                            new RangeObject(app_, app_->active, sheet, RangeRole::Selection, selected));
             }
             default: {
                 const auto on = args.Bool(args.Value());
@@ -506,8 +381,10 @@ private:
             const bool display = desktop.hasDisplay ? desktop.hasDisplay() : DisplayExists();
             if (!display || book->handedOver) continue;
             book->handedOver = true;
-            if (desktop.openDocument) desktop.openDocument(book->workbook->Path());
-            else OpenWithDesktop(book->workbook->Path());
+            if (desktop.openDocument)
+                desktop.openDocument(book->workbook->Path());
+            else
+                OpenWithDesktop(book->workbook->Path());
         }
         return S_OK;
     }
@@ -531,13 +408,5 @@ SpreadsheetDesktop SetSpreadsheetDesktop(SpreadsheetDesktop desktop) {
     Desktop() = std::move(desktop);
     return previous;
 }
-
-void FailSpreadsheetMember(std::string_view member, HRESULT code) {
-    const std::string key = AsciiLower(std::string(member));
-    if (Succeeded(code)) Failures().erase(key);
-    else Failures()[key] = code;
-}
-
-void ClearSpreadsheetFailures() { Failures().clear(); }
 
 }  // namespace platform

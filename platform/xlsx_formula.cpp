@@ -7,8 +7,8 @@ namespace {
 
 bool IsNameChar(char c) {
     const auto byte = static_cast<unsigned char>(c);
-    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_' || c == '.' ||
-           c == '$' || c == '\\' || byte >= 0x80;
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_' ||
+           c == '.' || c == '$' || c == '\\' || byte >= 0x80;
 }
 
 // "$B$12", "B12", "$12", "B"; nullopt when the text is none of them.
@@ -53,7 +53,9 @@ std::string EndText(const RefEnd& end) {
     return text;
 }
 
-bool SameKind(const RefEnd& a, const RefEnd& b) { return (a.column == 0) == (b.column == 0) && (a.row == 0) == (b.row == 0); }
+bool SameKind(const RefEnd& a, const RefEnd& b) {
+    return (a.column == 0) == (b.column == 0) && (a.row == 0) == (b.row == 0);
+}
 
 // A reference is a cell, a cell range, a row range or a column range; a lone row or column is not one.
 std::optional<FormulaRef> ParseRef(std::string_view first, std::optional<std::string_view> second) {
@@ -83,25 +85,31 @@ std::size_t NameRunEnd(std::string_view text, std::size_t from) {
 }
 
 class Rewriter {
-public:
+  public:
     Rewriter(std::string_view formula, const RefRewriter& rewriter) : text_(formula), rewriter_(rewriter) {}
 
     std::optional<std::string> Run() {
         while (pos_ < text_.size()) {
             const char c = text_[pos_];
             bool ok = true;
-            if (c == '"') ok = CopyString();
-            else if (c == '\'') ok = QuotedSheet();
-            else if (c == '#') CopyError();
-            else if (c == '[' || c == '!') ok = false;
-            else if (IsNameChar(c)) ok = NameOrRef();
-            else out_ += text_[pos_++];
+            if (c == '"')
+                ok = CopyString();
+            else if (c == '\'')
+                ok = QuotedSheet();
+            else if (c == '#')
+                CopyError();
+            else if (c == '[' || c == '!')
+                ok = false;
+            else if (IsNameChar(c))
+                ok = NameOrRef();
+            else
+                out_ += text_[pos_++];
             if (!ok) return std::nullopt;
         }
         return out_;
     }
 
-private:
+  private:
     bool CopyString() {
         const std::size_t start = pos_++;
         while (pos_ < text_.size()) {
@@ -167,8 +175,10 @@ private:
         pos_ = next;
         ref->sheet = name;
         if (!rewriter_(*ref)) return false;
-        if (ref->sheet && *ref->sheet == name) out_.append(prefix);
-        else if (ref->sheet) out_ += SheetPrefix(*ref->sheet);
+        if (ref->sheet && *ref->sheet == name)
+            out_.append(prefix);
+        else if (ref->sheet)
+            out_ += SheetPrefix(*ref->sheet);
         out_ += RefText(*ref);
         return true;
     }

@@ -21,7 +21,7 @@ struct RefEnd {
 struct FormulaRef {
     std::optional<std::string> sheet;  // the sheet's name (unquoted) when the reference names one
     RefEnd first;
-    std::optional<RefEnd> second;      // the end after ':' of a range
+    std::optional<RefEnd> second;  // the end after ':' of a range
 };
 
 // Calls the rewriter for every reference of an A1 formula and writes them back as it leaves them.

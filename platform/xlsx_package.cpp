@@ -119,7 +119,8 @@ Status Package::Load(const std::string& path, Package& into) {
         }
         std::string name = stat.name;
         if (name.empty() || name.back() == '/') continue;  // folders are not parts
-        if (!seen.insert(name).second) return Status::Refused(path + ": the part " + name + " is stored twice");
+        if (!seen.insert(name).second)
+            return Status::Refused(path + ": the part " + name + " is stored twice");
         total += stat.size;
         if (stat.size > kLargestPart || total > kLargestPackage) {
             return Status::Refused(path + ": too large for a workbook");

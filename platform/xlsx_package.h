@@ -12,7 +12,7 @@ namespace platform::xlsx {
 // The parts of a zip package by name, in the order they were stored. Parts nobody touches are written
 // back byte for byte.
 class Package {
-public:
+  public:
     static Status Load(const std::string& path, Package& into);
     // Builds the whole package beside the path and renames it over, so a failed write leaves the old file.
     Status Save(const std::string& path) const;
@@ -22,7 +22,7 @@ public:
     void Put(const std::string& name, std::string bytes);
     std::vector<std::string> Names() const;
 
-private:
+  private:
     std::vector<std::pair<std::string, std::string>> parts_;
 };
 

@@ -18,8 +18,9 @@ std::string RelationshipsPartOf(std::string_view part) {
 }
 
 std::string ResolveTarget(std::string_view sourcePart, std::string_view target) {
-    std::string joined = !target.empty() && target[0] == '/' ? std::string(target.substr(1))
-                                                             : std::string(FolderOf(sourcePart)) + std::string(target);
+    std::string joined = !target.empty() && target[0] == '/'
+                             ? std::string(target.substr(1))
+                             : std::string(FolderOf(sourcePart)) + std::string(target);
     std::vector<std::string> segments;
     std::size_t start = 0;
     while (start <= joined.size()) {
@@ -81,28 +82,45 @@ std::string AddRelationship(pugi::xml_document& rels, const std::string& type, c
     return id;
 }
 
-void AddContentTypeOverride(pugi::xml_document& types, const std::string& part, const std::string& contentType) {
+void AddContentTypeOverride(pugi::xml_document& types, const std::string& part,
+                            const std::string& contentType) {
     pugi::xml_node node = AddChild(types.document_element(), "Override");
     node.append_attribute("PartName") = ("/" + part).c_str();
     node.append_attribute("ContentType") = contentType.c_str();
 }
 
-std::string RelationshipIdOf(const pugi::xml_node& element) {
-    for (pugi::xml_attribute attribute = element.first_attribute(); attribute; attribute = attribute.next_attribute()) {
+pugi::xml_attribute RelationshipIdAttribute(const pugi::xml_node& element) {
+    for (pugi::xml_attribute attribute = element.first_attribute(); attribute;
+         attribute = attribute.next_attribute()) {
         const std::string_view name = attribute.name();
         const std::size_t colon = name.find(':');
         if (colon == std::string_view::npos || name.substr(colon + 1) != "id") continue;
         const std::string declaration = "xmlns:" + std::string(name.substr(0, colon));
         for (pugi::xml_node scope = element; scope; scope = scope.parent()) {
             if (pugi::xml_attribute ns = scope.attribute(declaration.c_str())) {
-                if (std::string_view(ns.value()).find("relationships") != std::string_view::npos) {
-                    return attribute.value();
-                }
+                if (std::string_view(ns.value()).find("relationships") != std::string_view::npos)
+                    return attribute;
                 break;
             }
         }
     }
     return {};
+}
+
+std::string RelationshipIdOf(const pugi::xml_node& element) {
+    return RelationshipIdAttribute(element).value();
+}
+
+std::string CopyRelationship(pugi::xml_document& rels, const std::string& id) {
+    const pugi::xml_node original = rels.document_element().find_child_by_attribute("Id", id.c_str());
+    if (!original) return {};
+    const std::string copy =
+        AddRelationship(rels, original.attribute("Type").value(), original.attribute("Target").value());
+    if (pugi::xml_attribute mode = original.attribute("TargetMode")) {
+        rels.document_element().find_child_by_attribute("Id", copy.c_str()).append_attribute("TargetMode") =
+            mode.value();
+    }
+    return copy;
 }
 
 }  // namespace platform::xlsx

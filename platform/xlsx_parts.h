@@ -28,9 +28,13 @@ bool TypeIs(std::string_view type, std::string_view kind);
 
 // Adds a relationship with an id not yet used in the file; returns that id.
 std::string AddRelationship(pugi::xml_document& rels, const std::string& type, const std::string& target);
-void AddContentTypeOverride(pugi::xml_document& types, const std::string& part, const std::string& contentType);
+void AddContentTypeOverride(pugi::xml_document& types, const std::string& part,
+                            const std::string& contentType);
 
-// The value of an attribute of the relationships namespace ("r:id"), whatever its prefix.
+// The attribute of the relationships namespace ("r:id") of an element, whatever its prefix.
+pugi::xml_attribute RelationshipIdAttribute(const pugi::xml_node& element);
 std::string RelationshipIdOf(const pugi::xml_node& element);
+// Adds a relationship like the one of that id, under a new id; returns the new id, "" when there is none.
+std::string CopyRelationship(pugi::xml_document& rels, const std::string& id);
 
 }  // namespace platform::xlsx

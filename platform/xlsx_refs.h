@@ -42,7 +42,7 @@ std::optional<Area> AreaOnRows(const Area& area, int top, int bottom);
 // How rows move when some are inserted or deleted: an insert at `at` moves every row from there down by
 // `count`; a delete removes rows at..at+count-1 and moves the rows below up by `count`.
 class RowShift {
-public:
+  public:
     static RowShift Insert(int at, int count) { return RowShift(true, at, count); }
     static RowShift Delete(int at, int count) { return RowShift(false, at, count); }
 
@@ -58,7 +58,7 @@ public:
     std::optional<std::pair<int, int>> Span(int top, int bottom) const;
     std::optional<Area> Move(const Area& area) const;
 
-private:
+  private:
     RowShift(bool insert, int at, int count) : insert_(insert), at_(at), count_(count) {}
     bool insert_;
     int at_;

@@ -15,20 +15,6 @@ int ColumnOf(const pugi::xml_node& cell) {
     return address ? address->column : 0;
 }
 
-std::vector<pugi::xml_node> Elements(const pugi::xml_node& parent, std::string_view local) {
-    std::vector<pugi::xml_node> found;
-    for (pugi::xml_node child = parent.first_child(); child; child = child.next_sibling()) {
-        if (child.type() == pugi::node_element && LocalName(child) == local) found.push_back(child);
-    }
-    return found;
-}
-
-void SetAttribute(pugi::xml_node node, const char* name, const std::string& value) {
-    pugi::xml_attribute attribute = node.attribute(name);
-    if (!attribute) attribute = node.append_attribute(name);
-    attribute.set_value(value.c_str());
-}
-
 void Renumber(pugi::xml_node row, int number) {
     SetAttribute(row, "r", std::to_string(number));
     for (pugi::xml_node cell : Elements(row, "c")) {
@@ -67,10 +53,25 @@ void AddArea(std::vector<Area>& areas, const Area& added) {
 }
 
 // The worksheet's children stand in the schema's order; a new one goes after those that precede it.
-constexpr std::array kPartOrder = {
-    "sheetPr", "dimension", "sheetViews", "sheetFormatPr", "cols", "sheetData", "sheetCalcPr",
-    "sheetProtection", "protectedRanges", "scenarios", "autoFilter", "sortState", "dataConsolidate",
-    "customSheetViews", "mergeCells", "phoneticPr", "conditionalFormatting", "dataValidations", "hyperlinks"};
+constexpr std::array kPartOrder = {"sheetPr",
+                                   "dimension",
+                                   "sheetViews",
+                                   "sheetFormatPr",
+                                   "cols",
+                                   "sheetData",
+                                   "sheetCalcPr",
+                                   "sheetProtection",
+                                   "protectedRanges",
+                                   "scenarios",
+                                   "autoFilter",
+                                   "sortState",
+                                   "dataConsolidate",
+                                   "customSheetViews",
+                                   "mergeCells",
+                                   "phoneticPr",
+                                   "conditionalFormatting",
+                                   "dataValidations",
+                                   "hyperlinks"};
 
 pugi::xml_node EnsurePart(pugi::xml_node worksheet, std::string_view local) {
     if (pugi::xml_node existing = Child(worksheet, local)) return existing;
@@ -89,24 +90,26 @@ pugi::xml_node EnsurePart(pugi::xml_node worksheet, std::string_view local) {
 }  // namespace
 
 struct Sheet::AreaList {
-    pugi::xml_node element;          // removed when no area is left
-    pugi::xml_attribute attribute;   // the list, or ...
-    pugi::xml_node textElement;      // ... the element whose text is the list
-    bool travels = false;            // goes with copied cells
+    pugi::xml_node element;         // removed when no area is left
+    pugi::xml_attribute attribute;  // the list, or ...
+    pugi::xml_node textElement;     // ... the element whose text is the list
+    bool travels = false;           // goes with copied cells
     std::string Get() const { return attribute ? attribute.value() : textElement.text().get(); }
     void Set(const std::string& text) const {
         // Handles are cheap copies that point into the document.
         pugi::xml_attribute list = attribute;
         pugi::xml_node holder = textElement;
-        if (list) list.set_value(text.c_str());
-        else holder.text().set(text.c_str());
+        if (list)
+            list.set_value(text.c_str());
+        else
+            holder.text().set(text.c_str());
     }
 };
 
 void RemoveElement(pugi::xml_node element) {
-    static constexpr std::array kContainers = {"mergeCells", "dataValidations", "hyperlinks", "ignoredErrors",
-                                               "protectedRanges", "rowBreaks", "conditionalFormattings", "ext",
-                                               "extLst"};
+    static constexpr std::array kContainers = {
+        "mergeCells", "dataValidations",        "hyperlinks", "ignoredErrors", "protectedRanges",
+        "rowBreaks",  "conditionalFormattings", "ext",        "extLst"};
     pugi::xml_node parent = element.parent();
     parent.remove_child(element);
     while (parent) {
@@ -199,7 +202,8 @@ pugi::xml_node Sheet::MakeCell(int row, int column) {
     }
     pugi::xml_node cell = AddChild(rowNode, "c", before);
     SetAttribute(cell, "r", CellName(row, column));
-    if (const int style = InheritedStyle(rowNode, column); style > 0) SetAttribute(cell, "s", std::to_string(style));
+    if (const int style = InheritedStyle(rowNode, column); style > 0)
+        SetAttribute(cell, "s", std::to_string(style));
     return cell;
 }
 
@@ -278,13 +282,15 @@ Status Sheet::CheckShift(const RowShift& shift) const {
         }
     }
     for (pugi::xml_node merge : Elements(Part("mergeCells"), "mergeCell")) {
-        if (!ParseArea(merge.attribute("ref").value())) return Status::Refused("a merged area does not parse");
+        if (!ParseArea(merge.attribute("ref").value()))
+            return Status::Refused("a merged area does not parse");
     }
     for (const AreaList& list : AreaLists()) {
         if (!ParseSqref(list.Get())) return Status::Refused("an area list does not parse: " + list.Get());
     }
     for (pugi::xml_node link : Elements(Part("hyperlinks"), "hyperlink")) {
-        if (!ParseArea(link.attribute("ref").value())) return Status::Refused("a hyperlink's cell does not parse");
+        if (!ParseArea(link.attribute("ref").value()))
+            return Status::Refused("a hyperlink's cell does not parse");
     }
     if (pugi::xml_node filter = Part("autoFilter"); filter && !ParseArea(filter.attribute("ref").value())) {
         return Status::Refused("the filter's area does not parse");
@@ -311,34 +317,46 @@ void Sheet::ShiftRows(const RowShift& shift) {
     for (pugi::xml_node row : Elements(sheetData_, "row")) {
         const int number = RowNumber(row);
         const auto moved = shift.Row(number);
-        if (!moved) sheetData_.remove_child(row);
-        else if (*moved != number) Renumber(row, *moved);
+        if (!moved)
+            sheetData_.remove_child(row);
+        else if (*moved != number)
+            Renumber(row, *moved);
     }
     for (pugi::xml_node merge : Elements(Part("mergeCells"), "mergeCell")) {
         const auto moved = shift.Move(*ParseArea(merge.attribute("ref").value()));
         // A merge cut down to one cell is no merge.
-        if (!moved || (moved->top == moved->bottom && moved->left == moved->right)) RemoveElement(merge);
-        else SetAttribute(merge, "ref", AreaName(*moved));
+        if (!moved || (moved->top == moved->bottom && moved->left == moved->right))
+            RemoveElement(merge);
+        else
+            SetAttribute(merge, "ref", AreaName(*moved));
     }
     for (const AreaList& list : AreaLists()) {
         const std::string moved = *ShiftSqref(list.Get(), shift);
-        if (moved.empty()) RemoveElement(list.element);
-        else list.Set(moved);
+        if (moved.empty())
+            RemoveElement(list.element);
+        else
+            list.Set(moved);
     }
     for (pugi::xml_node link : Elements(Part("hyperlinks"), "hyperlink")) {
         const auto moved = shift.Move(*ParseArea(link.attribute("ref").value()));
-        if (!moved) RemoveElement(link);
-        else SetAttribute(link, "ref", AreaName(*moved));
+        if (!moved)
+            RemoveElement(link);
+        else
+            SetAttribute(link, "ref", AreaName(*moved));
     }
     if (pugi::xml_node filter = Part("autoFilter")) {
         const auto moved = shift.Move(*ParseArea(filter.attribute("ref").value()));
-        if (!moved) worksheet_.remove_child(filter);
-        else SetAttribute(filter, "ref", AreaName(*moved));
+        if (!moved)
+            worksheet_.remove_child(filter);
+        else
+            SetAttribute(filter, "ref", AreaName(*moved));
     }
     for (pugi::xml_node brk : Elements(Part("rowBreaks"), "brk")) {
         const auto moved = shift.Row(brk.attribute("id").as_int());
-        if (!moved) RemoveElement(brk);
-        else SetAttribute(brk, "id", std::to_string(*moved));
+        if (!moved)
+            RemoveElement(brk);
+        else
+            SetAttribute(brk, "id", std::to_string(*moved));
     }
     for (pugi::xml_node row : Elements(sheetData_, "row")) {
         for (pugi::xml_node cell : Elements(row, "c")) {
@@ -373,7 +391,8 @@ Status Sheet::CopyRows(int first, int last, RowBlock& block) const {
         const auto areas = ParseSqref(list.Get());
         if (!areas) return Status::Refused("an area list does not parse: " + list.Get());
         for (const Area& area : *areas) {
-            if (const auto part = AreaOnRows(area, first, last)) block.formatParts.push_back({list.element, *part});
+            if (const auto part = AreaOnRows(area, first, last))
+                block.formatParts.push_back({list.element, *part});
         }
     }
     for (pugi::xml_node link : Elements(Part("hyperlinks"), "hyperlink")) {
@@ -402,7 +421,7 @@ Status Sheet::CheckPlacement(const RowBlock& block, int at, const RowShift& shif
     return Status::Ok();
 }
 
-void Sheet::PlaceRows(const RowBlock& block, int at, bool sameSheet) {
+std::vector<pugi::xml_node> Sheet::PlaceRows(const RowBlock& block, int at, bool sameSheet) {
     const int offset = at - block.first;
     for (pugi::xml_node copied : Elements(*block.rows, "row")) {
         const int number = RowNumber(copied) + offset;
@@ -413,7 +432,8 @@ void Sheet::PlaceRows(const RowBlock& block, int at, bool sameSheet) {
                 break;
             }
         }
-        pugi::xml_node placed = before ? sheetData_.insert_copy_before(copied, before) : sheetData_.append_copy(copied);
+        pugi::xml_node placed =
+            before ? sheetData_.insert_copy_before(copied, before) : sheetData_.append_copy(copied);
         Renumber(placed, number);
     }
     if (!block.merges.empty()) {
@@ -425,7 +445,8 @@ void Sheet::PlaceRows(const RowBlock& block, int at, bool sameSheet) {
         }
         SetAttribute(merges, "count", std::to_string(ElementCount(merges)));
     }
-    if (!sameSheet) return;
+    std::vector<pugi::xml_node> links;
+    if (!sameSheet) return links;
     for (const AreaList& list : AreaLists()) {
         auto areas = *ParseSqref(list.Get());
         bool changed = false;
@@ -439,14 +460,17 @@ void Sheet::PlaceRows(const RowBlock& block, int at, bool sameSheet) {
         }
         if (changed) list.Set(SqrefText(areas));
     }
-    if (pugi::xml_node links = Part("hyperlinks")) {
+    if (pugi::xml_node container = Part("hyperlinks")) {
         for (pugi::xml_node copied : Elements(*block.hyperlinks, "hyperlink")) {
             Area area = *ParseArea(copied.attribute("ref").value());
             area.top += offset;
             area.bottom += offset;
-            SetAttribute(links.append_copy(copied), "ref", AreaName(area));
+            pugi::xml_node placed = container.append_copy(copied);
+            SetAttribute(placed, "ref", AreaName(area));
+            links.push_back(placed);
         }
     }
+    return links;
 }
 
 void Sheet::SetTabSelected(bool selected) {
@@ -475,8 +499,10 @@ void Sheet::Tidy() {
             right = std::max(right, column);
         }
         if (row.attribute("spans")) {
-            if (left == 0) row.remove_attribute("spans");
-            else SetAttribute(row, "spans", std::to_string(left) + ":" + std::to_string(right));
+            if (left == 0)
+                row.remove_attribute("spans");
+            else
+                SetAttribute(row, "spans", std::to_string(left) + ":" + std::to_string(right));
         }
         if (left == 0) continue;
         const int number = RowNumber(row);

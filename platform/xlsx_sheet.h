@@ -29,7 +29,7 @@ struct RowBlock {
 // One worksheet part. Row and cell references are made explicit when it is read, so every row and cell
 // carries its r.
 class Sheet {
-public:
+  public:
     explicit Sheet(pugi::xml_document& doc);
 
     pugi::xml_node FindCell(int row, int column) const;
@@ -52,15 +52,16 @@ public:
     Status CopyRows(int first, int last, RowBlock& block) const;
     // Whether the block's merges fit at `at` once the shift has made room.
     Status CheckPlacement(const RowBlock& block, int at, const RowShift& shift) const;
-    // Puts the block's rows at `at` (the rows there must be free); areas of formats go along when the
-    // block came from this same sheet.
-    void PlaceRows(const RowBlock& block, int at, bool sameSheet);
+    // Puts the block's rows at `at` (the rows there must be free); areas of formats and the hyperlinks go
+    // along when the block came from this same sheet. Returns the hyperlinks added, which still name
+    // their originals' relationships.
+    std::vector<pugi::xml_node> PlaceRows(const RowBlock& block, int at, bool sameSheet);
 
     void SetTabSelected(bool selected);
     // Brings the dimension and the rows' column spans in line with the cells, before writing.
     void Tidy();
 
-private:
+  private:
     struct AreaList;
     std::vector<AreaList> AreaLists() const;
     pugi::xml_node Part(std::string_view local) const;

@@ -7,7 +7,7 @@ namespace platform::xlsx {
 
 // What an operation on a workbook came to: done, or refused with the reason (nothing was changed then).
 class [[nodiscard]] Status {
-public:
+  public:
     static Status Ok() { return Status(); }
     static Status Refused(std::string why) { return Status(std::move(why)); }
 
@@ -15,7 +15,7 @@ public:
     explicit operator bool() const { return ok(); }
     const std::string& why() const { return why_; }
 
-private:
+  private:
     Status() = default;
     explicit Status(std::string why) : why_(why.empty() ? "refused" : std::move(why)) {}
     std::string why_;

@@ -13,7 +13,7 @@ std::string EscapeCellText(std::string_view utf8);
 
 // The workbook's shared string table. A text already in the table is used again; a new one is appended.
 class SharedStrings {
-public:
+  public:
     // The document holds an <sst> element (the caller creates an empty one for a workbook without a table).
     explicit SharedStrings(pugi::xml_document& doc);
 
@@ -22,7 +22,7 @@ public:
     // count is the number of cells that use the table, uniqueCount the number of its entries.
     void SetCounts(long long references);
 
-private:
+  private:
     pugi::xml_node sst_;
     int unique_ = 0;
     std::unordered_map<std::string, int> plain_;

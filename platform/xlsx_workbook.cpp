@@ -11,7 +11,8 @@ namespace {
 
 constexpr std::size_t kLongestCellText = 32767;  // UTF-16 units, as a spreadsheet counts
 constexpr const char* kContentTypes = "[Content_Types].xml";
-constexpr const char* kStringsType = "application/vnd.openxmlformats-officedocument.spreadsheetml.sharedStrings+xml";
+constexpr const char* kStringsType =
+    "application/vnd.openxmlformats-officedocument.spreadsheetml.sharedStrings+xml";
 
 bool Mentions(std::string_view formula, std::string_view name) {
     return FoldCase(formula).find(FoldCase(name)) != std::string::npos;
@@ -21,12 +22,6 @@ Status ParsePart(const Package& package, const std::string& part, pugi::xml_docu
     const std::string* bytes = package.Find(part);
     if (bytes == nullptr) return Status::Refused("the package has no part " + part);
     return ParseXml(*bytes, part, into);
-}
-
-void SetAttribute(pugi::xml_node node, const char* name, const std::string& value) {
-    pugi::xml_attribute attribute = node.attribute(name);
-    if (!attribute) attribute = node.append_attribute(name);
-    attribute.set_value(value.c_str());
 }
 
 }  // namespace
@@ -67,9 +62,7 @@ Status Workbook::Load() {
     const std::string relsPart = RelationshipsPartOf(workbookPart_);
     if (Status status = ParsePart(package_, relsPart, rels); !status) return status;
     const auto relationships = ReadRelationships(rels, workbookPart_);
-    for (pugi::xml_node node = Child(Child(workbook_.document_element(), "sheets"), "sheet"); node;
-         node = node.next_sibling()) {
-        if (node.type() != pugi::node_element || LocalName(node) != "sheet") continue;
+    for (pugi::xml_node node : Elements(Child(workbook_.document_element(), "sheets"), "sheet")) {
         auto entry = std::make_unique<SheetEntry>();
         entry->node = node;
         const std::string id = RelationshipIdOf(node);
@@ -109,7 +102,8 @@ std::string Workbook::SheetName(int sheet) const {
 }
 
 bool Workbook::SheetHidden(int sheet) const {
-    const std::string_view state = sheets_.at(static_cast<std::size_t>(sheet))->node.attribute("state").value();
+    const std::string_view state =
+        sheets_.at(static_cast<std::size_t>(sheet))->node.attribute("state").value();
     return state == "hidden" || state == "veryHidden";
 }
 
@@ -124,7 +118,8 @@ Status Workbook::RenameSheet(int sheet, const std::string& name) {
     if (Status valid = CheckSheetName(name); !valid) return valid;
     const std::string old = SheetName(sheet);
     for (int i = 0; i < SheetCount(); ++i) {
-        if (i != sheet && SameName(SheetName(i), name)) return Status::Refused("another sheet is named " + name);
+        if (i != sheet && SameName(SheetName(i), name))
+            return Status::Refused("another sheet is named " + name);
     }
     if (name == old) return Status::Ok();
     std::vector<FormulaEdit> edits;
@@ -207,7 +202,8 @@ Status Workbook::EnsureSharedStrings() {
 
 Status Workbook::SetCellText(int sheet, int row, int column, std::string_view utf8) {
     if (Status status = CheckSheet(sheet); !status) return status;
-    if (row < 1 || row > kLastRow || column < 1 || column > kLastColumn) return Status::Refused("no such cell");
+    if (row < 1 || row > kLastRow || column < 1 || column > kLastColumn)
+        return Status::Refused("no such cell");
     const std::u16string units = WideFromUtf8(utf8);
     if (Utf8FromWide(units) != utf8) return Status::Refused("the text is not valid UTF-8");
     if (units.size() > kLongestCellText) return Status::Refused("a cell holds at most 32767 characters");
@@ -230,9 +226,11 @@ Status Workbook::InsertRows(int sheet, int at, int count) {
 Status Workbook::InsertCopiedRows(int sheet, int at, int from, int first, int last) {
     if (Status status = CheckSheet(sheet); !status) return status;
     if (Status status = CheckSheet(from); !status) return status;
-    if (at < 1 || at > kLastRow || first < 1 || last < first || last > kLastRow) return Status::Refused("no such rows");
+    if (at < 1 || at > kLastRow || first < 1 || last < first || last > kLastRow)
+        return Status::Refused("no such rows");
     RowBlock block;
-    if (Status copied = sheets_[static_cast<std::size_t>(from)]->sheet->CopyRows(first, last, block); !copied) {
+    if (Status copied = sheets_[static_cast<std::size_t>(from)]->sheet->CopyRows(first, last, block);
+        !copied) {
         return copied;
     }
     return RowChange(sheet, RowShift::Insert(at, last - first + 1), &block, from == sheet);
@@ -256,14 +254,36 @@ Status Workbook::RowChange(int sheet, const RowShift& shift, const RowBlock* blo
         return ShiftFormulaRows(text, home, name, shift);
     };
     if (Status planned = PlanFormulaEdits(move, name, true, edits); !planned) return planned;
+    // Copied hyperlinks get relationships of their own, so the sheet's relationships are read first.
+    const std::string relsPart = RelationshipsPartOf(sheets_[static_cast<std::size_t>(sheet)]->part);
+    pugi::xml_document rels;
+    bool linksTravel = false;
+    if (block != nullptr && sameSheet) {
+        for (pugi::xml_node link : Elements(*block->hyperlinks, "hyperlink")) {
+            for (pugi::xml_attribute a = link.first_attribute(); a; a = a.next_attribute()) {
+                const std::string_view attribute = a.name();
+                if (attribute.size() > 3 && attribute.substr(attribute.size() - 3) == ":id")
+                    linksTravel = true;
+            }
+        }
+    }
+    if (linksTravel) {
+        if (Status read = ParsePart(package_, relsPart, rels); !read) return read;
+    }
     target.ShiftRows(shift);
     ApplyFormulaEdits(edits);
-    if (block != nullptr) target.PlaceRows(*block, shift.at(), sameSheet);
+    if (block == nullptr) return Status::Ok();
+    for (pugi::xml_node link : target.PlaceRows(*block, shift.at(), sameSheet)) {
+        pugi::xml_attribute id = RelationshipIdAttribute(link);
+        const std::string copy = id ? CopyRelationship(rels, id.value()) : std::string();
+        if (!copy.empty()) id.set_value(copy.c_str());
+    }
+    if (linksTravel) package_.Put(relsPart, SerializeXml(rels));
     return Status::Ok();
 }
 
-Status Workbook::PlanFormulaEdits(const FormulaRewrite& rewrite, const std::string& touchedSheet, bool rowsMove,
-                                  std::vector<FormulaEdit>& edits) const {
+Status Workbook::PlanFormulaEdits(const FormulaRewrite& rewrite, const std::string& touchedSheet,
+                                  bool rowsMove, std::vector<FormulaEdit>& edits) const {
     const auto plan = [&](const pugi::xml_node& element, const std::optional<std::string>& home) {
         const std::string text = element.text().get();
         if (text.empty()) return Status::Ok();
@@ -289,9 +309,7 @@ Status Workbook::PlanFormulaEdits(const FormulaRewrite& rewrite, const std::stri
             if (Status status = plan(element, SheetName(i)); !status) return status;
         }
     }
-    for (pugi::xml_node name = Child(Child(workbook_.document_element(), "definedNames"), "definedName"); name;
-         name = name.next_sibling()) {
-        if (name.type() != pugi::node_element || LocalName(name) != "definedName") continue;
+    for (pugi::xml_node name : Elements(Child(workbook_.document_element(), "definedNames"), "definedName")) {
         if (Status status = plan(name, std::nullopt); !status) return status;
     }
     return Status::Ok();
@@ -321,7 +339,8 @@ void Workbook::UpdateViews() {
         SetAttribute(AddChild(views, "workbookView"), "activeTab", std::to_string(active_));
     }
     for (int i = 0; i < SheetCount(); ++i) {
-        if (Sheet* sheet = sheets_[static_cast<std::size_t>(i)]->sheet.get()) sheet->SetTabSelected(i == active_);
+        if (Sheet* sheet = sheets_[static_cast<std::size_t>(i)]->sheet.get())
+            sheet->SetTabSelected(i == active_);
     }
 }
 
@@ -343,8 +362,9 @@ Status Workbook::Save() {
         pugi::xml_node calc = Child(root, "calcPr");
         if (!calc) {
             pugi::xml_node before;
-            for (const char* next : {"oleSize", "customWorkbookViews", "pivotCaches", "smartTagPr", "smartTagTypes",
-                                     "webPublishing", "fileRecoveryPr", "webPublishObjects", "extLst"}) {
+            for (const char* next :
+                 {"oleSize", "customWorkbookViews", "pivotCaches", "smartTagPr", "smartTagTypes",
+                  "webPublishing", "fileRecoveryPr", "webPublishObjects", "extLst"}) {
                 if ((before = Child(root, next))) break;
             }
             calc = AddChild(root, "calcPr", before);

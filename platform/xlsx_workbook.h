@@ -20,7 +20,7 @@ namespace platform::xlsx {
 // Sheets are counted from 0 in workbook order, hidden ones and chart sheets included; rows and columns
 // from 1. A refused change leaves the workbook as it was.
 class Workbook {
-public:
+  public:
     static Status Open(const std::string& path, std::unique_ptr<Workbook>& into);
     ~Workbook();
 
@@ -46,15 +46,15 @@ public:
     Status InsertCopiedRows(int sheet, int at, int from, int first, int last);
     Status DeleteRows(int sheet, int first, int last);
 
-private:
+  private:
     struct SheetEntry;
     struct FormulaEdit;
     Workbook() = default;
     Status Load();
     Status CheckSheet(int sheet) const;
     Status RowChange(int sheet, const RowShift& shift, const RowBlock* block, bool sameSheet);
-    using FormulaRewrite =
-        std::function<std::optional<std::string>(std::string_view text, const std::optional<std::string>& home)>;
+    using FormulaRewrite = std::function<std::optional<std::string>(std::string_view text,
+                                                                    const std::optional<std::string>& home)>;
     // Every formula of the workbook rewritten; refused when one that may refer to `touchedSheet` cannot be
     // (for row moves, unqualified references of that sheet's own formulas refer to it too).
     Status PlanFormulaEdits(const FormulaRewrite& rewrite, const std::string& touchedSheet, bool rowsMove,

@@ -34,10 +34,25 @@ int ElementCount(const pugi::xml_node& node) {
     return count;
 }
 
+std::vector<pugi::xml_node> Elements(const pugi::xml_node& parent, std::string_view local) {
+    std::vector<pugi::xml_node> found;
+    for (pugi::xml_node child = parent.first_child(); child; child = child.next_sibling()) {
+        if (child.type() == pugi::node_element && LocalName(child) == local) found.push_back(child);
+    }
+    return found;
+}
+
+void SetAttribute(pugi::xml_node node, const char* name, const std::string& value) {
+    pugi::xml_attribute attribute = node.attribute(name);
+    if (!attribute) attribute = node.append_attribute(name);
+    attribute.set_value(value.c_str());
+}
+
 Status ParseXml(const std::string& bytes, const std::string& part, pugi::xml_document& into) {
     // Whitespace-only texts matter in cells (" " is a value); declarations are written back as they were.
     const unsigned options = pugi::parse_default | pugi::parse_declaration | pugi::parse_ws_pcdata_single;
-    const pugi::xml_parse_result result = into.load_buffer(bytes.data(), bytes.size(), options, pugi::encoding_utf8);
+    const pugi::xml_parse_result result =
+        into.load_buffer(bytes.data(), bytes.size(), options, pugi::encoding_utf8);
     if (!result) return Status::Refused(part + " is not well-formed XML: " + result.description());
     if (!into.document_element()) return Status::Refused(part + " holds no element");
     return Status::Ok();

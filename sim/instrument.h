@@ -7,6 +7,8 @@
 #include <string_view>
 #include <vector>
 
+#include "sim/instrument_clock.h"
+
 namespace sim {
 
 // What the simulated instrument does to its next answer, on demand of a test.
@@ -101,6 +103,7 @@ private:
 
     void handleFrame(std::string_view frame, std::uint32_t nowMs);
     std::string answerFor(const std::vector<std::string>& fields);
+    std::string measure(long long source) const;
     std::string readRegister(int type, int reg, int dataType);
     std::string writeRegister(int type, int reg, int dataType, const std::string& value);
     std::size_t blockReadLength(int type, int reg) const;
@@ -117,6 +120,7 @@ private:
     std::deque<Delivery> outbox_;
     std::string inbox_;
     std::vector<std::string> requests_;
+    InstrumentClock clock_;
     Emulation emulation_;
 };
 

@@ -293,6 +293,7 @@ void TFormMain::showEvent(QShowEvent* event) {
 void TFormMain::RegisterPageRoutes() {
     // The pages that talk to the instrument in one-shot exchanges add their rows here.
     for (AnswerRoute& row : FrameArchiv1->ArchiveAnswerRoutes()) RegisterAnswerRoute(std::move(row));
+    for (AnswerRoute& row : FrameZKV_Settings1->SettingsAnswerRoutes()) RegisterAnswerRoute(std::move(row));
     if (FormGrad) {
         for (AnswerRoute& row : FormGrad->FrameZKV_Grad1->AnswerRoutes()) RegisterAnswerRoute(std::move(row));
     }

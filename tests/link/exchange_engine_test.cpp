@@ -233,6 +233,23 @@ TEST_F(Engine, ADroppedErrorLeavesTheExchangeOpenWithTheTimeOutOff) {
     EXPECT_TRUE(dialogs.shown.empty());
 }
 
+TEST_F(Engine, AnErrorThatEndsSilentlyClosesTheExchangeWithoutABox) {
+    QLabel group;
+    int data = 0;
+    RegisterAnswerRoute({&group, [&](const char*) { ++data; }, AfterAnswer::HandlerDecides,
+                         ErrorTreatment::EndsSilently});
+    startOneShot(&group);
+    answer(Instrument::ErrorAnswer(1, 10));
+    TimerRxTimer();
+    EXPECT_TRUE(dialogs.shown.empty());
+    EXPECT_EQ(data, 0);
+    EXPECT_EQ(Requester, nullptr);
+    EXPECT_FALSE(UiExchange);
+    EXPECT_FALSE(port.IsOpen());
+    countdown(30);
+    EXPECT_TRUE(dialogs.shown.empty());
+}
+
 TEST_F(Engine, AWriteWithoutRequesterEndsAtItsAnswerAndShowsAnError) {
     Requester = nullptr;
     UiExchange = true;

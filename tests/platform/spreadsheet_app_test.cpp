@@ -1,5 +1,4 @@
 #include "platform/spreadsheet_app.h"
-#include "platform/wide_text.h"
 
 #include <gtest/gtest.h>
 
@@ -8,6 +7,7 @@
 #include <optional>
 #include <vector>
 
+#include "platform/wide_text.h"
 #include "tests/platform/workbook_fixtures.h"
 #include "tests/support/temp_folder.h"
 #include "tests/support/workbook_reader.h"
@@ -50,7 +50,7 @@ VARIANT Text(const std::u16string& value) {
 
 struct Outcome {
     HRESULT code = S_OK;
-    Ref object;              // what a get handed back
+    Ref object;  // what a get handed back
     std::uint32_t argError = 99;
 };
 
@@ -65,12 +65,16 @@ Outcome Call(IDispatch* object, WORD kind, std::u16string name, std::vector<VARI
         std::vector<VARIANT> reversed(args.rbegin(), args.rend());
         DISPID put = DISPID_PROPERTYPUT;
         DISPPARAMS params{reversed.data(), kind == DISPATCH_PROPERTYPUT ? &put : nullptr,
-                          static_cast<std::uint32_t>(reversed.size()), kind == DISPATCH_PROPERTYPUT ? 1u : 0u};
+                          static_cast<std::uint32_t>(reversed.size()),
+                          kind == DISPATCH_PROPERTYPUT ? 1u : 0u};
         VARIANT result;
         VariantInit(&result);
-        outcome.code = object->Invoke(id, IID_NULL, LOCALE_SYSTEM_DEFAULT, kind, &params, &result, &outcome.argError);
-        if (result.vt == VT_DISPATCH) outcome.object.reset(result.pdispVal);
-        else VariantClear(&result);
+        outcome.code =
+            object->Invoke(id, IID_NULL, LOCALE_SYSTEM_DEFAULT, kind, &params, &result, &outcome.argError);
+        if (result.vt == VT_DISPATCH)
+            outcome.object.reset(result.pdispVal);
+        else
+            VariantClear(&result);
     }
     for (VARIANT& arg : args) VariantClear(&arg);
     return outcome;
@@ -89,10 +93,11 @@ Ref Get(IDispatch* object, std::u16string name, std::vector<VARIANT> args = {}) 
 }
 
 class SpreadsheetApplication : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         testing_support::WriteProtocolTemplate(path);
-        previousDesktop = SetSpreadsheetDesktop({[] { return false; }, [this](const std::string& p) { opened.push_back(p); }});
+        previousDesktop = SetSpreadsheetDesktop(
+            {[] { return false; }, [this](const std::string& p) { opened.push_back(p); }});
         IDispatch* made = nullptr;
         ASSERT_EQ(CreateSpreadsheetApplication(&made), S_OK);
         app.reset(made);
@@ -124,7 +129,9 @@ TEST(SpreadsheetServer, InstalledUnderItsProgIdUnlessHidden) {
     CLSID clsid{};
     ASSERT_EQ(CLSIDFromProgID(u"Excel.Application", &clsid), S_OK);
     IDispatch* object = nullptr;
-    ASSERT_EQ(CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER, IID_IDispatch, &object), S_OK);
+    ASSERT_EQ(
+        CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER, IID_IDispatch, &object),
+        S_OK);
     ASSERT_NE(object, nullptr);
     Ref app(object);
     EXPECT_EQ(Call(app.get(), DISPATCH_PROPERTYGET, u"Workbooks").code, S_OK);
@@ -149,7 +156,8 @@ TEST_F(SpreadsheetApplication, OffersItsMembersAndNoOthers) {
         std::vector<std::u16string> members;
         std::vector<std::u16string> strangers;
     } cases[] = {
-        {app.get(), {u"Quit", u"Visible", u"Workbooks", u"Selection", u"CutCopyMode", u"visible"},
+        {app.get(),
+         {u"Quit", u"Visible", u"Workbooks", u"Selection", u"CutCopyMode", u"visible"},
          {u"ActiveSheet", u"Range", u"DisplayAlerts", u"Name", u""}},
         {books.get(), {u"Open"}, {u"Add", u"Count", u"Item"}},
         {book.get(), {u"Worksheets", u"Save"}, {u"Close", u"SaveAs", u"Sheets"}},
@@ -169,7 +177,8 @@ TEST_F(SpreadsheetApplication, OffersItsMembersAndNoOthers) {
         for (const auto& name : c.strangers) {
             const OLECHAR* names[] = {name.c_str()};
             DISPID id = 7;
-            EXPECT_EQ(c.receiver->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id), DISP_E_UNKNOWNNAME);
+            EXPECT_EQ(c.receiver->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id),
+                      DISP_E_UNKNOWNNAME);
             EXPECT_EQ(id, DISPID_UNKNOWN);
         }
     }
@@ -191,9 +200,11 @@ TEST_F(SpreadsheetApplication, CallsOfTheWrongShapeAreRefusedAsAutomationRefuses
     ASSERT_EQ(sheet->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id), S_OK);
     VARIANT value = Text(u"Без имени");
     DISPPARAMS unnamed{&value, nullptr, 1, 0};
-    EXPECT_EQ(sheet->Invoke(id, IID_NULL, LOCALE_SYSTEM_DEFAULT, DISPATCH_PROPERTYPUT, &unnamed, nullptr, nullptr),
-              DISP_E_PARAMNOTFOUND);
-    EXPECT_EQ(sheet->Invoke(id, IID_IDispatch, LOCALE_SYSTEM_DEFAULT, DISPATCH_PROPERTYPUT, &unnamed, nullptr, nullptr),
+    EXPECT_EQ(
+        sheet->Invoke(id, IID_NULL, LOCALE_SYSTEM_DEFAULT, DISPATCH_PROPERTYPUT, &unnamed, nullptr, nullptr),
+        DISP_E_PARAMNOTFOUND);
+    EXPECT_EQ(sheet->Invoke(id, IID_IDispatch, LOCALE_SYSTEM_DEFAULT, DISPATCH_PROPERTYPUT, &unnamed, nullptr,
+                            nullptr),
               DISP_E_UNKNOWNINTERFACE);
     EXPECT_EQ(sheet->Invoke(99, IID_NULL, LOCALE_SYSTEM_DEFAULT, DISPATCH_METHOD, nullptr, nullptr, nullptr),
               DISP_E_MEMBERNOTFOUND);
@@ -216,8 +227,10 @@ TEST_F(SpreadsheetApplication, CallsOfTheWrongShapeAreRefusedAsAutomationRefuses
         EXPECT_EQ(Call(r.receiver, r.kind, r.member, r.args).code, r.code);
     }
     Ref sheets = Get(book.get(), u"Worksheets");
-    for (int n : {0, 5, -1}) EXPECT_EQ(Call(sheets.get(), DISPATCH_PROPERTYGET, u"Item", {I4(n)}).code, DISP_E_BADINDEX);
-    EXPECT_EQ(Call(sheets.get(), DISPATCH_PROPERTYGET, u"Item", {Int(4)}).code, S_OK);  // the hidden one counts
+    for (int n : {0, 5, -1})
+        EXPECT_EQ(Call(sheets.get(), DISPATCH_PROPERTYGET, u"Item", {I4(n)}).code, DISP_E_BADINDEX);
+    EXPECT_EQ(Call(sheets.get(), DISPATCH_PROPERTYGET, u"Item", {Int(4)}).code,
+              S_OK);  // the hidden one counts
 }
 
 TEST_F(SpreadsheetApplication, DuplicatingARowThroughTheSelection) {
@@ -259,8 +272,12 @@ TEST_F(SpreadsheetApplication, FillingSheetsRenamingAndHidingThem) {
         Ref sheet = Get(sheets.get(), u"Item", {I4(n)});
         ASSERT_EQ(Method(sheet.get(), u"Select"), S_OK);
         Ref cell = Get(sheet.get(), u"Cells", {Int(3), Int(2)});
-        ASSERT_EQ(Put(cell.get(), u"Value", Text(u"Датчик № " + std::u16string(1, static_cast<char16_t>(u'0' + n)))), S_OK);
-        ASSERT_EQ(Put(sheet.get(), u"Name", Text(u"Датчик " + std::u16string(1, static_cast<char16_t>(u'0' + n)))), S_OK);
+        ASSERT_EQ(Put(cell.get(), u"Value",
+                      Text(u"Датчик № " + std::u16string(1, static_cast<char16_t>(u'0' + n)))),
+                  S_OK);
+        ASSERT_EQ(
+            Put(sheet.get(), u"Name", Text(u"Датчик " + std::u16string(1, static_cast<char16_t>(u'0' + n)))),
+            S_OK);
     }
     // Names a spreadsheet refuses leave the old one.
     Ref second = Get(sheets.get(), u"Item", {I4(2)});
@@ -283,8 +300,10 @@ TEST_F(SpreadsheetApplication, FillingSheetsRenamingAndHidingThem) {
     EXPECT_EQ(testing_support::RepairProblems(path), std::vector<std::string>{});
     const auto view = testing_support::ReadWithOpenpyxl(path);
     EXPECT_EQ(view.sheets, (std::vector<std::string>{"Датчик 1", "Датчик 2", "Датчик 3", "Канал 4"}));
-    EXPECT_EQ(view.states, (std::map<std::string, std::string>{
-                               {"Датчик 1", "visible"}, {"Датчик 2", "hidden"}, {"Датчик 3", "hidden"}, {"Канал 4", "hidden"}}));
+    EXPECT_EQ(
+        view.states,
+        (std::map<std::string, std::string>{
+            {"Датчик 1", "visible"}, {"Датчик 2", "hidden"}, {"Датчик 3", "hidden"}, {"Канал 4", "hidden"}}));
     EXPECT_EQ(view.values.at("Датчик 2!B3"), "Датчик № 2");
     EXPECT_EQ(view.active, "Датчик 1");
 }
@@ -311,7 +330,9 @@ TEST_F(SpreadsheetApplication, MadeVisibleItWritesTheWorkbookAndHandsItToTheDesk
     auto [book, sheet] = OpenFirstSheet();
     Ref cell = Get(sheet.get(), u"Cells", {Int(2), Int(8)});
     ASSERT_EQ(Put(cell.get(), u"Value", Text(u"Архив ЗКВ от 05.03.2024")), S_OK);
-    const auto written = [this] { return testing_support::ReadWithOpenpyxl(path).values.count("Канал 1!H2"); };
+    const auto written = [this] {
+        return testing_support::ReadWithOpenpyxl(path).values.count("Канал 1!H2");
+    };
     EXPECT_EQ(written(), 0u);
 
     // No display: written, not opened.
@@ -376,7 +397,8 @@ TEST_F(SpreadsheetApplication, AfterQuitNothingAnswersAndNothingIsWritten) {
 
 TEST_F(SpreadsheetApplication, OpeningWhatIsNoWorkbookFailsAndHandsNothingBack) {
     Ref books = Get(app.get(), u"Workbooks");
-    for (const std::u16string& bad : {std::u16string(u"/nonexistent/Протокол.xlsx"), WideFromUtf8(folder.path())}) {
+    for (const std::u16string& bad :
+         {std::u16string(u"/nonexistent/Протокол.xlsx"), WideFromUtf8(folder.path())}) {
         Outcome outcome = Call(books.get(), DISPATCH_METHOD, u"Open", {Text(bad)});
         EXPECT_EQ(outcome.code, DISP_E_EXCEPTION);
         EXPECT_FALSE(outcome.object);

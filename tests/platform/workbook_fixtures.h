@@ -7,8 +7,8 @@ namespace testing_support {
 // A protocol-like template written by openpyxl (inline texts, no shared string table): four sheets
 // "Канал 1".."Канал 4", the last hidden. On each: A1 "Протокол" bold and merged A1:H1; A2 "Шапка";
 // ten point rows 32..41 ("точка 1".."точка 10" in A, height 20, thin borders B..H, B:C merged in
-// each, D32 filled yellow); J30:J45 merged; A44 "Заключение" merged A44:H44; A45 "Подпись"; I44 a
-// hyperlink; row 50 hidden with "скрыто" in A50; print area A1:H50, print titles rows 1:2; a
+// each, D32 filled yellow, I32 a hyperlink); J30:J45 merged; A44 "Заключение" merged A44:H44; A45
+// "Подпись"; I44 a hyperlink; row 50 hidden with "скрыто" in A50; print area A1:H50, print titles rows 1:2; a
 // conditional format on D32:D41 and a validation on E32:E41.
 void WriteProtocolTemplate(const std::string& path);
 

@@ -14,7 +14,8 @@ std::string Row(int row) { return "Канал 1!" + std::to_string(row); }
 std::string Cell(const std::string& column, int row) { return "Канал 1!" + column + std::to_string(row); }
 
 // The entries of a map whose keys start with the prefix.
-std::map<std::string, std::string> Only(const std::map<std::string, std::string>& all, const std::string& prefix) {
+std::map<std::string, std::string> Only(const std::map<std::string, std::string>& all,
+                                        const std::string& prefix) {
     std::map<std::string, std::string> some;
     for (const auto& [key, value] : all) {
         if (key.rfind(prefix, 0) == 0) some.emplace(key, value);
@@ -23,7 +24,7 @@ std::map<std::string, std::string> Only(const std::map<std::string, std::string>
 }
 
 class RowChanges : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         testing_support::WriteProtocolTemplate(protocol);
         testing_support::WriteSpreadsheetStyleWorkbook(styled);
@@ -46,9 +47,11 @@ protected:
     // The merges of the first sheet once everything from row 32 on moved by `down`, with the point rows
     // 32..41+down each merged over B:C.
     static std::string ProtocolMerges(int down) {
-        std::vector<std::string> merges = {"A1:H1", "A" + std::to_string(44 + down) + ":H" + std::to_string(44 + down),
+        std::vector<std::string> merges = {"A1:H1",
+                                           "A" + std::to_string(44 + down) + ":H" + std::to_string(44 + down),
                                            "J30:J" + std::to_string(45 + down)};
-        for (int row = 32; row <= 41 + down; ++row) merges.push_back("B" + std::to_string(row) + ":C" + std::to_string(row));
+        for (int row = 32; row <= 41 + down; ++row)
+            merges.push_back("B" + std::to_string(row) + ":C" + std::to_string(row));
         std::sort(merges.begin(), merges.end());
         std::string text;
         for (const std::string& merge : merges) text += (text.empty() ? "" : " ") + merge;
@@ -73,7 +76,8 @@ TEST_F(RowChanges, CopiesOfThePointRowCarryItsFormatsAndPushEverythingDown) {
         for (int row = 32; row <= 32 + copies; ++row) {
             EXPECT_EQ(view.values.at(Cell("A", row)), "точка 1") << row;
             for (const char* column : {"A", "B", "C", "D", "E", "H"}) {
-                EXPECT_EQ(view.styles.at(Cell(column, row)), template_.styles.at(Cell(column, 32))) << column << row;
+                EXPECT_EQ(view.styles.at(Cell(column, row)), template_.styles.at(Cell(column, 32)))
+                    << column << row;
             }
         }
         EXPECT_EQ(view.values.at(Cell("A", 41 + copies)), "точка 10");
@@ -90,10 +94,13 @@ TEST_F(RowChanges, CopiesOfThePointRowCarryItsFormatsAndPushEverythingDown) {
         EXPECT_EQ(view.merges.at("Канал 1"), ProtocolMerges(copies));
         EXPECT_EQ(view.printAreas.at("Канал 1"), "$A$1:$H$" + std::to_string(50 + copies));
         EXPECT_EQ(view.printTitles.at("Канал 1"), "1:2");
+        EXPECT_EQ(view.pageBreaks.at("Канал 1"), std::to_string(41 + copies));
+        EXPECT_EQ(view.pageSetups.at("Канал 1"), template_.pageSetups.at("Канал 1"));
         EXPECT_EQ(view.formats.at("Канал 1"), "D32:D" + std::to_string(41 + copies));
         EXPECT_EQ(view.validations.at("Канал 1"), "E32:E" + std::to_string(41 + copies));
-        EXPECT_EQ(Only(view.links, "Канал 1!"),
-                  (std::map<std::string, std::string>{{Cell("I", 44 + copies), "http://example.com/doc"}}));
+        std::map<std::string, std::string> links = {{Cell("I", 44 + copies), "http://example.com/doc"}};
+        for (int row = 32; row <= 32 + copies; ++row) links[Cell("I", row)] = "http://example.com/point";
+        EXPECT_EQ(Only(view.links, "Канал 1!"), links);
 
         // The other sheets are as they were.
         for (const std::string sheet : {"Канал 2!", "Канал 4!"}) {
@@ -107,8 +114,8 @@ TEST_F(RowChanges, CopiesOfThePointRowCarryItsFormatsAndPushEverythingDown) {
 TEST_F(RowChanges, RowsCopiedElsewhereOrFromAnotherSheet) {
     auto workbook = Open(protocol);
     ASSERT_TRUE(workbook);
-    ASSERT_TRUE(workbook->InsertCopiedRows(0, 5, 0, 1, 1).ok());     // the title row, below the header
-    ASSERT_TRUE(workbook->InsertCopiedRows(1, 3, 0, 33, 34).ok());   // the first two point rows, now 33 and 34
+    ASSERT_TRUE(workbook->InsertCopiedRows(0, 5, 0, 1, 1).ok());    // the title row, below the header
+    ASSERT_TRUE(workbook->InsertCopiedRows(1, 3, 0, 33, 34).ok());  // the first two point rows, now 33 and 34
     const OpenpyxlView view = SaveAndRead(*workbook);
 
     EXPECT_EQ(view.values.at(Cell("A", 5)), "Протокол");
@@ -152,14 +159,38 @@ TEST_F(RowChanges, DeletedRowsTakeWhatLiesWhollyInsideThemAndShrinkTheRest) {
         std::string merges, printArea, formats, validations;
         std::map<std::string, std::string> links;
         std::string hiddenRow;
+        std::string breaks;
     } cases[] = {
-        {33, 33, {{Cell("A", 33), "точка 3"}, {Cell("A", 40), "точка 10"}, {Cell("A", 43), "Заключение"}},
+        {33,
+         33,
+         {{Cell("A", 33), "точка 3"}, {Cell("A", 40), "точка 10"}, {Cell("A", 43), "Заключение"}},
          "A1:H1 A43:H43 B32:C32 B33:C33 B34:C34 B35:C35 B36:C36 B37:C37 B38:C38 B39:C39 B40:C40 J30:J44",
-         "$A$1:$H$49", "D32:D40", "E32:E40", {{Cell("I", 43), "http://example.com/doc"}}, Row(49)},
-        {44, 44, {{Cell("A", 44), "Подпись"}, {Cell("A", 41), "точка 10"}},
+         "$A$1:$H$49",
+         "D32:D40",
+         "E32:E40",
+         {{Cell("I", 32), "http://example.com/point"}, {Cell("I", 43), "http://example.com/doc"}},
+         Row(49),
+         "40"},
+        {44,
+         44,
+         {{Cell("A", 44), "Подпись"}, {Cell("A", 41), "точка 10"}},
          "A1:H1 B32:C32 B33:C33 B34:C34 B35:C35 B36:C36 B37:C37 B38:C38 B39:C39 B40:C40 B41:C41 J30:J44",
-         "$A$1:$H$49", "D32:D41", "E32:E41", {}, Row(49)},
-        {30, 45, {{Cell("A", 34), "скрыто"}, {Cell("A", 2), "Шапка"}}, "A1:H1", "$A$1:$H$34", "", "", {}, Row(34)},
+         "$A$1:$H$49",
+         "D32:D41",
+         "E32:E41",
+         {{Cell("I", 32), "http://example.com/point"}},
+         Row(49),
+         "41"},
+        {30,
+         45,
+         {{Cell("A", 34), "скрыто"}, {Cell("A", 2), "Шапка"}},
+         "A1:H1",
+         "$A$1:$H$34",
+         "",
+         "",
+         {},
+         Row(34),
+         ""},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(std::to_string(c.first) + ":" + std::to_string(c.last));
@@ -175,6 +206,7 @@ TEST_F(RowChanges, DeletedRowsTakeWhatLiesWhollyInsideThemAndShrinkTheRest) {
         EXPECT_EQ(view.validations.at("Канал 1"), c.validations);
         EXPECT_EQ(Only(view.links, "Канал 1!"), c.links);
         EXPECT_EQ(view.rows.at(c.hiddenRow), "hidden");
+        EXPECT_EQ(view.pageBreaks.at("Канал 1"), c.breaks);
     }
 }
 
@@ -221,15 +253,33 @@ TEST_F(RowChanges, ChangesThatWouldLoseSomethingAreRefusedAndChangeNothing) {
         Change prepare;  // done and saved before the refused change
         Change change;
     } cases[] = {
-        {"a cell a formula names alone is deleted", styled, {}, [](Workbook& w) { return w.DeleteRows(0, 6, 6); }},
-        {"a row holding formulas is copied", styled, {}, [](Workbook& w) { return w.InsertCopiedRows(1, 5, 1, 1, 1); }},
-        {"the print titles are deleted whole", protocol, {}, [](Workbook& w) { return w.DeleteRows(0, 1, 2); }},
-        {"a copied merge would overlap a grown one", protocol, {},
+        {"a cell a formula names alone is deleted",
+         styled,
+         {},
+         [](Workbook& w) { return w.DeleteRows(0, 6, 6); }},
+        {"a row holding formulas is copied",
+         styled,
+         {},
+         [](Workbook& w) { return w.InsertCopiedRows(1, 5, 1, 1, 1); }},
+        {"the print titles are deleted whole",
+         protocol,
+         {},
+         [](Workbook& w) { return w.DeleteRows(0, 1, 2); }},
+        {"a copied merge would overlap a grown one",
+         protocol,
+         {},
          [](Workbook& w) { return w.InsertCopiedRows(0, 40, 0, 30, 45); }},
-        {"a cell is pushed off the sheet", protocol, [](Workbook& w) { return w.SetCellText(0, 1048576, 1, "край"); },
+        {"a cell is pushed off the sheet", protocol,
+         [](Workbook& w) { return w.SetCellText(0, 1048576, 1, "край"); },
          [](Workbook& w) { return w.InsertRows(0, 10, 1); }},
-        {"a shared formula refers to moved rows", shared, {}, [](Workbook& w) { return w.InsertRows(0, 3, 1); }},
-        {"a shared formula stands on the sheet", shared, {}, [](Workbook& w) { return w.InsertRows(1, 10, 1); }},
+        {"a shared formula refers to moved rows",
+         shared,
+         {},
+         [](Workbook& w) { return w.InsertRows(0, 3, 1); }},
+        {"a shared formula stands on the sheet",
+         shared,
+         {},
+         [](Workbook& w) { return w.InsertRows(1, 10, 1); }},
         {"rows before the first", protocol, {}, [](Workbook& w) { return w.DeleteRows(0, 0, 1); }},
         {"rows the wrong way round", protocol, {}, [](Workbook& w) { return w.DeleteRows(0, 5, 4); }},
     };

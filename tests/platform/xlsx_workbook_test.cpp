@@ -19,13 +19,14 @@ using testing_support::RepairProblems;
 
 std::vector<std::string> Entries(const std::string& folder) {
     std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(folder)) names.push_back(entry.path().filename());
+    for (const auto& entry : std::filesystem::directory_iterator(folder))
+        names.push_back(entry.path().filename());
     std::sort(names.begin(), names.end());
     return names;
 }
 
 class WorkbookFile : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         testing_support::WriteProtocolTemplate(protocol);
         testing_support::WriteSpreadsheetStyleWorkbook(styled);
@@ -61,6 +62,8 @@ void ExpectSameWorkbook(const OpenpyxlView& a, const OpenpyxlView& b) {
     EXPECT_EQ(a.merges, b.merges);
     EXPECT_EQ(a.printAreas, b.printAreas);
     EXPECT_EQ(a.printTitles, b.printTitles);
+    EXPECT_EQ(a.pageSetups, b.pageSetups);
+    EXPECT_EQ(a.pageBreaks, b.pageBreaks);
     EXPECT_EQ(a.formats, b.formats);
     EXPECT_EQ(a.validations, b.validations);
     EXPECT_EQ(a.links, b.links);
@@ -74,6 +77,8 @@ TEST_F(WorkbookFile, SavedUnchangedReadsBackAsTheTemplate) {
         ASSERT_TRUE(workbook);
         ExpectSameWorkbook(SaveAndRead(*workbook), before);
     }
+    EXPECT_EQ(ReadWithOpenpyxl(protocol).pageSetups.at("Канал 1"),
+              "landscape paper=9 fitW=1 footer=Страница &P");
     const OpenpyxlView view = ReadWithOpenpyxl(styled);
     EXPECT_EQ(view.values.at("Данные!C3"), "жирный текст");
     EXPECT_EQ(view.values.at("Данные!A4"), "x");
@@ -95,17 +100,18 @@ TEST_F(WorkbookFile, TextsGoInAsSharedStringsAndCellsKeepTheirStyle) {
         int column;
         std::string text;
     } writes[] = {
-        {32, 4, "0,125"},        // a filled, bordered cell
+        {32, 4, "0,125"},  // a filled, bordered cell
         {32, 8, "±0,5"},
-        {32, 2, "Датчик 1"},     // the first cell of a merge
-        {5, 8, "H5"},            // cells of a new row, written right to left
+        {32, 2, "Датчик 1"},  // the first cell of a merge
+        {5, 8, "H5"},         // cells of a new row, written right to left
         {5, 2, "B5"},
         {5, 1, "A5"},
         {1, 1, "Протокол поверки ДД"},
-        {33, 4, "0,125"},        // a text already in the table is used again
+        {33, 4, "0,125"},  // a text already in the table is used again
         {2, 1, "  с пробелами  "},
     };
-    for (const auto& w : writes) ASSERT_TRUE(workbook->SetCellText(0, w.row, w.column, w.text).ok()) << w.text;
+    for (const auto& w : writes)
+        ASSERT_TRUE(workbook->SetCellText(0, w.row, w.column, w.text).ok()) << w.text;
     const OpenpyxlView view = SaveAndRead(*workbook);
     for (const auto& w : writes) {
         const std::string cell = "Канал 1!" + platform::xlsx::CellName(w.row, w.column);
@@ -129,8 +135,8 @@ TEST_F(WorkbookFile, NewCellsTakeTheirRowsOrColumnsStyleAndEmptyTextsClear) {
     ASSERT_TRUE(workbook->SetCellText(0, 3, 4, "в столбце D").ok());  // column D is styled
     ASSERT_TRUE(workbook->SetCellText(0, 5, 3, "в строке 5").ok());   // row 5 is formatted as a whole
     ASSERT_TRUE(workbook->SetCellText(0, 2, 1, "без стиля").ok());
-    ASSERT_TRUE(workbook->SetCellText(0, 1, 1, "").ok());             // the title goes, its bold stays
-    ASSERT_TRUE(workbook->SetCellText(1, 4, 1, "Строка").ok());       // counted in the existing table
+    ASSERT_TRUE(workbook->SetCellText(0, 1, 1, "").ok());        // the title goes, its bold stays
+    ASSERT_TRUE(workbook->SetCellText(1, 4, 1, "Строка").ok());  // counted in the existing table
     const OpenpyxlView view = SaveAndRead(*workbook);
     EXPECT_EQ(view.styles.at("Данные!D3"), "fill=FF00B050 fmt=General");
     EXPECT_EQ(view.styles.at("Данные!C5"), "fill=FF00B050 fmt=General");
@@ -169,8 +175,9 @@ TEST_F(WorkbookFile, CellWritesOutsideTheSheetOrTooLongAreRefused) {
 TEST_F(WorkbookFile, SheetNamesASpreadsheetRefusesLeaveTheOldName) {
     auto workbook = Open(protocol);
     ASSERT_TRUE(workbook);
-    for (const std::string& name : std::vector<std::string>{"", "Канал:1", "a\\b", "a/b", "a?b", "a*b", "a[b]", "'Канал", "Канал'", "History",
-                                   "КАНАЛ 2", std::string(32, 'x')}) {
+    for (const std::string& name :
+         std::vector<std::string>{"", "Канал:1", "a\\b", "a/b", "a?b", "a*b", "a[b]", "'Канал", "Канал'",
+                                  "History", "КАНАЛ 2", std::string(32, 'x')}) {
         EXPECT_FALSE(workbook->RenameSheet(0, name).ok()) << name;
         EXPECT_EQ(workbook->SheetName(0), "Канал 1");
     }
@@ -178,7 +185,8 @@ TEST_F(WorkbookFile, SheetNamesASpreadsheetRefusesLeaveTheOldName) {
     ASSERT_TRUE(workbook->RenameSheet(1, "Датчик 4711").ok());
     ASSERT_TRUE(workbook->RenameSheet(2, std::string(31, 'x')).ok());
     const OpenpyxlView view = SaveAndRead(*workbook);
-    EXPECT_EQ(view.sheets, (std::vector<std::string>{"канал 1", "Датчик 4711", std::string(31, 'x'), "Канал 4"}));
+    EXPECT_EQ(view.sheets,
+              (std::vector<std::string>{"канал 1", "Датчик 4711", std::string(31, 'x'), "Канал 4"}));
     // The print set-up follows the sheet to its new name.
     EXPECT_EQ(view.printAreas.at("Датчик 4711"), "$A$1:$H$50");
     EXPECT_EQ(view.printTitles.at("Датчик 4711"), "1:2");
@@ -213,14 +221,16 @@ TEST_F(WorkbookFile, HiddenSheetsCannotBeShownAndOneSheetStaysVisible) {
     EXPECT_EQ(workbook->ActiveSheet(), 2);
     EXPECT_FALSE(workbook->SetSheetVisible(2, false).ok());  // the last one visible
     EXPECT_FALSE(workbook->SheetHidden(2));
-    EXPECT_TRUE(workbook->SetSheetVisible(3, false).ok());   // already hidden: nothing to do
+    EXPECT_TRUE(workbook->SetSheetVisible(3, false).ok());  // already hidden: nothing to do
     ASSERT_TRUE(workbook->SetSheetVisible(3, true).ok());
     ASSERT_TRUE(workbook->SetSheetVisible(2, false).ok());
     EXPECT_EQ(workbook->ActiveSheet(), 3);  // no visible sheet after it: the one before
 
     const OpenpyxlView view = SaveAndRead(*workbook);
-    EXPECT_EQ(view.states, (std::map<std::string, std::string>{
-                               {"Канал 1", "hidden"}, {"Канал 2", "hidden"}, {"Канал 3", "hidden"}, {"Канал 4", "visible"}}));
+    EXPECT_EQ(
+        view.states,
+        (std::map<std::string, std::string>{
+            {"Канал 1", "hidden"}, {"Канал 2", "hidden"}, {"Канал 3", "hidden"}, {"Канал 4", "visible"}}));
     EXPECT_EQ(view.active, "Канал 4");
 }
 
@@ -281,8 +291,10 @@ TEST(RepairCheck, FindsWhatASpreadsheetWouldRepair) {
     } faults[] = {
         {"xl/worksheets/sheet2.xml", "<row r=\"2\">", "<row r=\"1\">", "Итоги: row 1 out of order or twice"},
         {"xl/worksheets/sheet2.xml", "r=\"A2\"", "r=\"A1\"", "Итоги: cell A1 is not in row 2"},
-        {"xl/worksheets/sheet2.xml", "</sheetData>", "</sheetData><mergeCells count=\"2\"><mergeCell ref=\"A1:B2\"/>"
-                                                     "<mergeCell ref=\"B2:C3\"/></mergeCells>", "Итоги: merges overlap at B2:C3"},
+        {"xl/worksheets/sheet2.xml", "</sheetData>",
+         "</sheetData><mergeCells count=\"2\"><mergeCell ref=\"A1:B2\"/>"
+         "<mergeCell ref=\"B2:C3\"/></mergeCells>",
+         "Итоги: merges overlap at B2:C3"},
         {"xl/sharedStrings.xml", "count=\"4\"", "count=\"5\"", "count 5 for 4 cells"},
         {"xl/workbook.xml", "activeTab=\"0\"", "activeTab=\"2\"", "the sheet on show is hidden or missing"},
         {"xl/workbook.xml", "name=\"Итоги\"", "name=\"ДАННЫЕ\"", "two sheets are named ДАННЫЕ"},
@@ -298,7 +310,8 @@ TEST(RepairCheck, FindsWhatASpreadsheetWouldRepair) {
         const std::string path = folder.file("broken.xlsx");
         ASSERT_TRUE(broken.Save(path).ok());
         const auto problems = RepairProblems(path);
-        EXPECT_NE(std::find(problems.begin(), problems.end(), fault.problem), problems.end()) << fault.problem;
+        EXPECT_NE(std::find(problems.begin(), problems.end(), fault.problem), problems.end())
+            << fault.problem;
     }
 }
 

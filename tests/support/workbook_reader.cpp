@@ -122,6 +122,10 @@ for ws in wb.worksheets:
         out('printArea', t, ws.print_area if isinstance(ws.print_area, str) else ','.join(ws.print_area))
     if ws.print_title_rows:
         out('printTitles', t, ws.print_title_rows)
+    ps = ws.page_setup
+    out('pageSetup', t, '%s paper=%s fitW=%s footer=%s' % (ps.orientation, ps.paperSize, ps.fitToWidth,
+                                                          ws.oddFooter.center.text))
+    out('breaks', t, ' '.join(str(b.id) for b in ws.row_breaks.brk))
     out('formats', t, ' '.join(sorted(str(f.sqref) for f in ws.conditional_formatting)))
     out('validations', t, ' '.join(sorted(str(v.sqref) for v in ws.data_validations.dataValidation)))
 )PY";
@@ -287,6 +291,13 @@ for i, s in enumerate(sheets):
             if a[0] <= b[2] and b[0] <= a[2] and a[1] <= b[3] and b[1] <= a[3]:
                 say('%s: merges overlap at %s' % (title, m.get('ref')))
         merged.append(a)
+    link_ids = [h.get(RID) for hs in kids(ws, 'hyperlinks') for h in kids(hs, 'hyperlink') if h.get(RID)]
+    if len(link_ids) != len(set(link_ids)):
+        say('%s: hyperlinks share a relationship' % title)
+    sheet_rels = docs.get(part.rsplit('/', 1)[0] + '/_rels/' + part.rsplit('/', 1)[1] + '.rels')
+    for i in link_ids:
+        if sheet_rels is None or not any(r.get('Id') == i for r in kids(sheet_rels, 'Relationship')):
+            say('%s: a hyperlink names no relationship' % title)
     for f in kids(ws, 'conditionalFormatting'):
         if not f.get('sqref') or any(area(p) is None for p in f.get('sqref').split()):
             say('%s: conditional format with a bad area' % title)
@@ -321,24 +332,40 @@ OpenpyxlView ReadWithOpenpyxl(const std::string& path) {
         const std::string kind = line.substr(0, tab1);
         const std::string key = Unescape(line.substr(tab1 + 1, tab2 - tab1 - 1));
         const std::string value = Unescape(line.substr(tab2 + 1));
-        if (kind == "error") view.error = value;
-        else if (kind == "active") view.active = value;
-        else if (kind == "sheet") view.sheets.push_back(key), view.states[key] = value;
-        else if (kind == "value") view.values[key] = value;
-        else if (kind == "style") view.styles[key] = value;
-        else if (kind == "link") view.links[key] = value;
-        else if (kind == "row") view.rows[key] = value;
-        else if (kind == "merges") view.merges[key] = value;
-        else if (kind == "printArea") view.printAreas[key] = value;
-        else if (kind == "printTitles") view.printTitles[key] = value;
-        else if (kind == "formats") view.formats[key] = value;
-        else if (kind == "validations") view.validations[key] = value;
+        if (kind == "error")
+            view.error = value;
+        else if (kind == "active")
+            view.active = value;
+        else if (kind == "sheet")
+            view.sheets.push_back(key), view.states[key] = value;
+        else if (kind == "value")
+            view.values[key] = value;
+        else if (kind == "style")
+            view.styles[key] = value;
+        else if (kind == "link")
+            view.links[key] = value;
+        else if (kind == "row")
+            view.rows[key] = value;
+        else if (kind == "merges")
+            view.merges[key] = value;
+        else if (kind == "printArea")
+            view.printAreas[key] = value;
+        else if (kind == "printTitles")
+            view.printTitles[key] = value;
+        else if (kind == "pageSetup")
+            view.pageSetups[key] = value;
+        else if (kind == "breaks")
+            view.pageBreaks[key] = value;
+        else if (kind == "formats")
+            view.formats[key] = value;
+        else if (kind == "validations")
+            view.validations[key] = value;
     }
     return view;
 }
 
-std::vector<std::string> OpenpyxlView::ValuesOf(const std::string& sheet, const std::string& column, int fromRow,
-                                                int toRow) const {
+std::vector<std::string> OpenpyxlView::ValuesOf(const std::string& sheet, const std::string& column,
+                                                int fromRow, int toRow) const {
     std::vector<std::string> found;
     for (int row = fromRow; row <= toRow; ++row) {
         const auto value = values.find(sheet + "!" + column + std::to_string(row));

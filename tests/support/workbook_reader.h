@@ -13,16 +13,18 @@ std::string RunPython(const std::string& script, const std::vector<std::string>&
 // A workbook as openpyxl, a reader that is not ours, reads it. Keys name a sheet's title, and "!" and
 // the cell ("Канал 1!B5") or row ("Канал 1!5") where they are about one.
 struct OpenpyxlView {
-    std::string error;                           // why openpyxl could not load it; empty when it could
-    std::vector<std::string> sheets;             // titles in workbook order
-    std::map<std::string, std::string> states;   // "visible", "hidden", "veryHidden"
-    std::string active;                          // the title of the sheet shown
-    std::map<std::string, std::string> values;   // every cell holding a value, as str()
-    std::map<std::string, std::string> styles;   // every cell: "bold fill=FFFF0000 border=thin fmt=General"
-    std::map<std::string, std::string> rows;     // rows with own attributes: "ht=30 hidden"
-    std::map<std::string, std::string> merges;   // per sheet, sorted, blank-separated
+    std::string error;                          // why openpyxl could not load it; empty when it could
+    std::vector<std::string> sheets;            // titles in workbook order
+    std::map<std::string, std::string> states;  // "visible", "hidden", "veryHidden"
+    std::string active;                         // the title of the sheet shown
+    std::map<std::string, std::string> values;  // every cell holding a value, as str()
+    std::map<std::string, std::string> styles;  // every cell: "bold fill=FFFF0000 border=thin fmt=General"
+    std::map<std::string, std::string> rows;    // rows with own attributes: "ht=30 hidden"
+    std::map<std::string, std::string> merges;  // per sheet, sorted, blank-separated
     std::map<std::string, std::string> printAreas;
     std::map<std::string, std::string> printTitles;
+    std::map<std::string, std::string> pageSetups;   // "landscape paper=9 fitW=1 footer=..."
+    std::map<std::string, std::string> pageBreaks;   // the rows manual page breaks follow, blank-separated
     std::map<std::string, std::string> formats;      // conditional formats' areas per sheet, sorted
     std::map<std::string, std::string> validations;  // validations' areas per sheet, sorted
     std::map<std::string, std::string> links;        // hyperlink targets by cell
