@@ -3,8 +3,10 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTableWidget>
 #include <QTreeWidget>
 #include <cstring>
+#include <string_view>
 #include <vector>
 
 #include "app/measurement/frame_meas.h"
@@ -14,8 +16,10 @@
 #include "app/model/value_text.h"
 #include "app/results/frame_result.h"
 #include "app/setup/frame_tune.h"
+#include "platform/cp1251.h"
 #include "platform/utf8_literal.h"
 #include "tests/app/simulator_window_fixture.h"
+#include "tests/libraries/placed_library.h"
 #include "tests/support/printers.h"
 
 namespace {
@@ -209,6 +213,54 @@ TEST_F(ResultsEndToEnd, TheReportButtonsLeaveTheAnswerTimeOutAndARunningMeasurem
     EXPECT_EQ(dialogs.texts(), (std::vector<QString>{noLibrary, noLibrary}));
     EXPECT_EQ(window->StatusPanelText(0), U("Есть связь"));
     EXPECT_FALSE(meas->BitBtn_Stop->isHidden());
+}
+
+QString SlotText(const char* slot) {
+    return platform::FromCp1251(std::string_view(slot, strnlen(slot, platform::kSlotSize)));
+}
+
+TEST_F(ResultsEndToEnd, TheReportButtonsHandTheLibraryTheRecordedPointsAndTheSetupPagesDocuments) {
+    PlacedLibrary library(FAKE_ZKVSHEET, folder.file("zkvsheet.so"));
+    ASSERT_TRUE(library.ready());
+    tune->sg_MP->item(2, 0)->setText(U("УЛМ-41"));
+    tune->sg_MP->item(2, 1)->setText(U("МИ 1997-89"));
+    std::vector<std::vector<Expected>> presses;
+    sweep(20.0, 7.3, 4.4);
+    presses.push_back(record(1));
+    sweep(80.0, 16.7, 5.3);
+    presses.push_back(record(2));
+
+    const struct {
+        QPushButton* button;
+        int mode;
+        const char* kind;
+    } buttons[] = {{results->Btn_ToExcel, 0, "первичной поверки датчика давления"},
+                   {results->Btn_ToExcel_Cal, 1, "калибровки датчика давления"}};
+    for (const auto& b : buttons) {
+        b.button->click();
+        const platform::TAllTextToExcel& handed = library.state().record;
+        EXPECT_EQ(handed.Mode, b.mode);
+        const char* documents[] = {"МИ 1997-89", ""};
+        for (int c = 0; c < 2; ++c) {
+            const platform::ChannelReportBlock& block = handed.Channel[c];
+            EXPECT_EQ(SlotText(block.HeaderText[0]), U(b.kind));
+            EXPECT_EQ(SlotText(block.HeaderText[5]), U(documents[c])) << "channel " << c + 1;
+            ASSERT_EQ(block.PointCount, 2);
+            for (int p = 0; p < 2; ++p) {
+                const Expected& row = presses[static_cast<std::size_t>(p)][static_cast<std::size_t>(c)];
+                // The page shows the same numbers with the units after a blank.
+                EXPECT_EQ(SlotText(block.PointText[p].Text[1]), row.reference.section(' ', 0, 0));
+                EXPECT_EQ(SlotText(block.PointText[p].Text[2]), row.measured.section(' ', 0, 0));
+                EXPECT_EQ(SlotText(block.PointText[p].Text[4]), row.error);
+                EXPECT_EQ(SlotText(block.PointText[p].Text[5]), row.tolerance);
+            }
+        }
+        EXPECT_EQ(handed.Channel[2].Present, 0);
+        EXPECT_EQ(handed.Channel[3].Present, 0);
+    }
+    EXPECT_EQ(library.state().calls, 2);
+    EXPECT_EQ(library.state().detaches, 2);
+    EXPECT_EQ(dialogs.texts(), std::vector<QString>{});
 }
 
 }  // namespace
