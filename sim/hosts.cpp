@@ -7,12 +7,7 @@ namespace sim {
 
 namespace fs = std::filesystem;
 
-PtyHost::PtyHost(Instrument& instrument) : instrument_(instrument) {}
-
-PtyHost::~PtyHost() { unpublish(); }
-
-bool PtyHost::publish(const std::string& folder, int port) {
-    if (!ok()) return false;
+bool PortEntry::publish(const std::string& device, const std::string& folder, int port) {
     std::error_code ec;
     fs::create_directories(folder, ec);
     const fs::path entry = fs::path(folder) / ("COM" + std::to_string(port));
@@ -22,20 +17,25 @@ bool PtyHost::publish(const std::string& folder, int port) {
     } else if (fs::exists(entry, ec)) {
         return false;
     }
-    fs::create_symlink(devicePath(), entry, ec);
+    fs::create_symlink(device, entry, ec);
     if (ec) return false;
-    unpublish();
-    published_ = entry.string();
+    remove();
+    path_ = entry.string();
+    device_ = device;
     return true;
 }
 
-void PtyHost::unpublish() {
-    if (published_.empty()) return;
+void PortEntry::remove() {
+    if (path_.empty()) return;
     std::error_code ec;
-    if (fs::is_symlink(published_, ec) && fs::read_symlink(published_, ec) == fs::path(devicePath()))
-        fs::remove(published_, ec);
-    published_.clear();
+    if (fs::is_symlink(path_, ec) && fs::read_symlink(path_, ec) == fs::path(device_)) fs::remove(path_, ec);
+    path_.clear();
+    device_.clear();
 }
+
+PtyHost::PtyHost(Instrument& instrument) : instrument_(instrument) {}
+
+PtyHost::~PtyHost() { unpublish(); }
 
 void PtyHost::service(std::uint32_t nowMs) {
     const std::string request = pty_.readAvailable();

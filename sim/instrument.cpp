@@ -313,6 +313,7 @@ void Instrument::queue(std::string frame, std::uint32_t nowMs) {
             case Fault::Noise: frame = fault.noise + frame; break;
             case Fault::Split: parts = std::max(1, fault.parts); break;
             case Fault::Late: due = nowMs + fault.delayMs; break;
+            case Fault::OtherData: frame = DataAnswer(address_, fault.data); break;
         }
     }
     const std::size_t size = frame.size();

@@ -11,12 +11,13 @@ namespace sim {
 
 // What the simulated instrument does to its next answer, on demand of a test.
 struct Fault {
-    enum Kind { ErrorCode, BadCrc, Silence, Noise, Split, Late };
+    enum Kind { ErrorCode, BadCrc, Silence, Noise, Split, Late, OtherData };
     Kind kind = Silence;
     int errorCode = 0;         // ErrorCode: answer "$code" instead
     std::string noise;         // Noise: bytes sent before the frame
     int parts = 2;             // Split: the frame arrives over this many deliveries
     std::uint32_t delayMs = 0; // Late: the frame is held back this long
+    std::string data;          // OtherData: a well-formed answer carrying this data text instead
 
     static Fault Error(int code) { return make(ErrorCode, [&](Fault& f) { f.errorCode = code; }); }
     static Fault Corrupt() { return make(BadCrc, [](Fault&) {}); }
@@ -24,6 +25,7 @@ struct Fault {
     static Fault NoiseFirst(std::string bytes) { return make(Noise, [&](Fault& f) { f.noise = std::move(bytes); }); }
     static Fault SplitInto(int count) { return make(Split, [&](Fault& f) { f.parts = count; }); }
     static Fault Delay(std::uint32_t ms) { return make(Late, [&](Fault& f) { f.delayMs = ms; }); }
+    static Fault AnswerWith(std::string text) { return make(OtherData, [&](Fault& f) { f.data = std::move(text); }); }
 
 private:
     template <typename Set>

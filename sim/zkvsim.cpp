@@ -1,15 +1,18 @@
 // zkvsim: a simulated ЗКВ-7 on a pseudo-terminal, published as a COM port until stopped.
+#include <chrono>
 #include <csignal>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <type_traits>
 
 #include "platform/clock.h"
 #include "platform/com_ports.h"
 #include "sim/hosts.h"
 #include "sim/instrument.h"
+#include "sim/paced_host.h"
 
 namespace {
 
@@ -19,9 +22,11 @@ void OnSignal(int) { stopRequested = 1; }
 
 void Usage() {
     std::fprintf(stderr,
-                 "usage: zkvsim [--port N] [--address A] [--folder DIR]\n"
+                 "usage: zkvsim [--port N] [--address A] [--folder DIR] [--baud B [--turnaround-us T]]\n"
                  "  Publishes a simulated instrument as COM<N> (default 1) in DIR\n"
-                 "  (default: $ZKV_PORTS, else %s) until interrupted.\n",
+                 "  (default: $ZKV_PORTS, else %s) until interrupted. With --baud its bytes\n"
+                 "  move as fast as on a line at B baud, answers starting T us (default 2000)\n"
+                 "  after a request.\n",
                  platform::kDefaultPortsFolder);
 }
 
@@ -39,23 +44,10 @@ void Animate(sim::Instrument& instrument, std::uint32_t nowMs) {
     }
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
-    int port = 1;
-    int address = 1;
-    std::string folder = platform::PortsFolder();
-    for (int i = 1; i < argc; ++i) {
-        const std::string arg = argv[i];
-        if (i + 1 < argc && arg == "--port") port = std::atoi(argv[++i]);
-        else if (i + 1 < argc && arg == "--address") address = std::atoi(argv[++i]);
-        else if (i + 1 < argc && arg == "--folder") folder = argv[++i];
-        else return Usage(), 2;
-    }
-    if (port < 1 || address < 1 || address > 255) return Usage(), 2;
-
-    sim::Instrument instrument(address);
-    sim::PtyHost host(instrument);
+// Publishes the host's pseudo-terminal and serves it until a signal comes; a host that takes
+// microseconds is paced and waits for its next due byte.
+template <typename Host>
+int Serve(sim::Instrument& instrument, Host& host, const std::string& folder, int port) {
     if (!host.ok()) {
         std::fprintf(stderr, "zkvsim: no pseudo-terminal could be made\n");
         return 1;
@@ -66,16 +58,50 @@ int main(int argc, char** argv) {
     }
     std::signal(SIGINT, OnSignal);
     std::signal(SIGTERM, OnSignal);
-    std::printf("zkvsim: simulated instrument, address %d, published as COM%d in %s (%s)\n", address, port,
-                folder.c_str(), host.devicePath().c_str());
+    std::printf("zkvsim: simulated instrument, address %d, published as COM%d in %s (%s)\n",
+                instrument.address(), port, folder.c_str(), host.devicePath().c_str());
     std::fflush(stdout);
 
+    const auto origin = std::chrono::steady_clock::now();
     while (!stopRequested) {
-        host.waitForRequest(5);
         const std::uint32_t now = platform::TickCountMs();
         Animate(instrument, now);
-        host.service(now);
+        if constexpr (std::is_same_v<Host, sim::PacedPtyHost>) {
+            host.serveRealTime(origin, 5);
+        } else {
+            host.service(now);
+            host.waitForRequest(5);
+        }
     }
-    host.unpublish();
     return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    int port = 1;
+    int address = 1;
+    int baud = 0;
+    sim::LinePace pace;
+    std::string folder = platform::PortsFolder();
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (i + 1 < argc && arg == "--port") port = std::atoi(argv[++i]);
+        else if (i + 1 < argc && arg == "--address") address = std::atoi(argv[++i]);
+        else if (i + 1 < argc && arg == "--folder") folder = argv[++i];
+        else if (i + 1 < argc && arg == "--baud") baud = std::atoi(argv[++i]);
+        else if (i + 1 < argc && arg == "--turnaround-us")
+            pace.turnaroundUs = std::strtoull(argv[++i], nullptr, 10);
+        else return Usage(), 2;
+    }
+    if (port < 1 || address < 1 || address > 255 || baud < 0) return Usage(), 2;
+
+    sim::Instrument instrument(address);
+    if (baud == 0) {
+        sim::PtyHost host(instrument);
+        return Serve(instrument, host, folder, port);
+    }
+    pace.baud = baud;
+    sim::PacedPtyHost host(instrument, pace);
+    return Serve(instrument, host, folder, port);
 }

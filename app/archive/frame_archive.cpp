@@ -1,20 +1,21 @@
 #include "app/archive/frame_archive.h"
 
 #include <QHBoxLayout>
+#include <QListWidget>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QTreeWidget>
 #include <QVBoxLayout>
 
-#include "link/exchange_engine.h"
-#include "link/exchange_state.h"
 #include "platform/components.h"
+#include "platform/utf8_literal.h"
 
 namespace {
 
 QPushButton* Button(QWidget* parent, const char* name, const char* caption, const char* hint) {
-    auto* button = new QPushButton(QString::fromUtf8(caption), parent);
+    auto* button = new QPushButton(U(caption), parent);
     button->setObjectName(name);
-    if (hint) button->setToolTip(QString::fromUtf8(hint));
+    if (hint) button->setToolTip(U(hint));
     return button;
 }
 
@@ -35,6 +36,16 @@ TFrameArchiv::TFrameArchiv(QWidget* parent) : QWidget(parent) {
     ArchiveProcess->setObjectName("ArchiveProcess");
     ArchiveProcess->setRange(0, 511);
     ArchiveProcess->hide();
+    ListViewArchiv1 = new QTreeWidget(this);
+    ListViewArchiv1->setObjectName("ListViewArchiv1");
+    ListViewArchiv1->setColumnCount(17);
+    ListViewArchiv1->setRootIsDecorated(false);
+    ListViewArchiv1->setUniformRowHeights(true);
+    lbMsg = new QListWidget(this);
+    lbMsg->setObjectName("lbMsg");
+    lbMsg->addItems({U("Продолжить чтение с записи "),
+                     U("Все данные архива будут уничтожены!    Продолжить ?")});
+    lbMsg->hide();
 
     auto* buttons = new QHBoxLayout;
     for (QWidget* w : {static_cast<QWidget*>(ReadArchive), static_cast<QWidget*>(StopArchiveReading),
@@ -44,28 +55,13 @@ TFrameArchiv::TFrameArchiv(QWidget* parent) : QWidget(parent) {
     buttons->addStretch();
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(buttons);
-    layout->addStretch();
+    layout->addWidget(ListViewArchiv1, 1);
 
+    connect(ReadArchive, &QPushButton::clicked, this, [this] { ReadArchiveClick(ReadArchive); });
+    connect(ClearArchive, &QPushButton::clicked, this, [this] { ClearArchiveClick(ClearArchive); });
     connect(StopArchiveReading, &QPushButton::clicked, this, [this] { StopArchiveReadingClick(StopArchiveReading); });
     connect(StopArchiveClearing, &QPushButton::clicked, this,
             [this] { StopArchiveClearingClick(StopArchiveClearing); });
-}
-
-void TFrameArchiv::StopArchiveReadingClick(QObject*) {
-    ArchiveProcess->hide();
-    ReadArchive->show();
-    StopArchiveReading->hide();
-    EndExchange();
-    TimeoutTicks = -1;
-}
-
-void TFrameArchiv::StopArchiveClearingClick(QObject*) {
-    ArchiveProcess->hide();
-    ArchiveProcess->setValue(0);
-    ClearArchive->show();
-    StopArchiveClearing->hide();
-    EndExchange();
-    FArchOffset = 0;
 }
 
 int TFrameArchiv::ImportArchiveFile(const QString&) { return -1; }

@@ -6,6 +6,7 @@
 #include <QListWidget>
 #include <QTabWidget>
 
+#include "app/archive/frame_archive.h"
 #include "app/measurement/frame_meas.h"
 #include "app/results/frame_result.h"
 #include "app/settings/frame_settings.h"
@@ -23,6 +24,8 @@ void TFormMain::WirePageHooks() {
         .setFactoryNumber = [this](const QString& text) { FrameTune1->edZavNoZKV->setText(text); },
         .showWorkName = [this](int index) { ShowWorkName(index); },
     };
+
+    FrameArchiv1->Hooks = {.showWorkName = [this](int index) { ShowWorkName(index); }};
 
     FrameTune1->Hooks = {
         .isCurrentPage = [this] { return Pages->currentWidget() == Measurement; },
