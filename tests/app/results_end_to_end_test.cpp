@@ -6,6 +6,7 @@
 #include <QTableWidget>
 #include <QTreeWidget>
 #include <cstring>
+#include <filesystem>
 #include <string_view>
 #include <vector>
 
@@ -261,6 +262,15 @@ TEST_F(ResultsEndToEnd, TheReportButtonsHandTheLibraryTheRecordedPointsAndTheSet
     EXPECT_EQ(library.state().calls, 2);
     EXPECT_EQ(library.state().detaches, 2);
     EXPECT_EQ(dialogs.texts(), std::vector<QString>{});
+}
+
+TEST_F(ResultsEndToEnd, TheReportLibraryBesideTheWorkstationTakesTheRecordAndAnswersItsProtocolStep) {
+    std::filesystem::copy_file(ZKVSHEET_MODULE, folder.file("zkvsheet.so"));
+    sweep(50.0, 12.0, 5.0);
+    record(1);
+    results->Btn_ToExcel->click();
+    // The record passed the library's checks; its protocol step has no template yet.
+    EXPECT_EQ(dialogs.texts(), std::vector<QString>{U("Ошибка при создании отчёта. Код ошибки:-103")});
 }
 
 }  // namespace
