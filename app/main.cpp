@@ -1,6 +1,8 @@
 // zkvdesk: the workstation's entry.
 #include <QApplication>
+#include <QTranslator>
 #include <exception>
+#include <memory>
 
 #include "app/calibration/form_grad.h"
 #include "app/window/form_main.h"
@@ -29,6 +31,7 @@ public:
 
 int main(int argc, char** argv) {
     WorkstationApplication app(argc, argv);
+    const std::unique_ptr<QTranslator> systemLanguage = platform::InstallSystemLanguage();
     app.setQuitOnLastWindowClosed(false);
     platform::SetCommandLineArguments(app.arguments().mid(1));
     try {

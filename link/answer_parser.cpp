@@ -145,18 +145,28 @@ bool ParseAnswerByte(std::uint8_t byte, TAnswerParser& p) {
 
 namespace {
 
+// The value of a hexadecimal digit, -1 for any other character.
 int HexValue(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
     if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    return c <= '9' ? c - 48 : c - 55;
+    return -1;
 }
 
 }  // namespace
 
-void HexToBytes(std::uint8_t* out, const char* text, int count) {
-    if (out == nullptr || text == nullptr) return;
-    for (int i = 0; i < count; ++i) {
-        if (text[0] == 0 || text[1] == 0) return;
-        out[i] = static_cast<std::uint8_t>(HexValue(text[0]) * 16 + HexValue(text[1]));
-        text += 2;
+int HexToBytes(std::uint8_t* out, std::string_view text, int count) {
+    if (out == nullptr) return 0;
+    int decoded = 0;
+    for (; decoded < count && text.size() >= 2; ++decoded, text.remove_prefix(2)) {
+        const int high = HexValue(text[0]);
+        const int low = HexValue(text[1]);
+        if (high < 0 || low < 0) break;
+        out[decoded] = static_cast<std::uint8_t>(high * 16 + low);
     }
+    return decoded;
+}
+
+int HexToBytes(std::uint8_t* out, const char* text, int count) {
+    return text ? HexToBytes(out, std::string_view(text), count) : 0;
 }

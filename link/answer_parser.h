@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string_view>
 
 // The receive parser of instrument answers:  0xFF '!' address ';' (fields ';' | '$' code ';') crc '\r'.
 inline constexpr std::size_t kAnswerBufferSize = 1024;  // size of the buffer Data points at
@@ -36,5 +37,8 @@ void ResetAnswerParser(TAnswerParser& parser);
 // True exactly when the byte completes an answer whose CRC matches.
 bool ParseAnswerByte(std::uint8_t byte, TAnswerParser& parser);
 
-// Decodes up to count bytes of hexadecimal text (either case), stopping at the text's end.
-void HexToBytes(std::uint8_t* out, const char* text, int count);
+// Decodes up to count bytes of hexadecimal text (either case), two digits a byte, high first. It
+// stops at the text's end and at the first pair that is not two hexadecimal digits, so the bytes
+// out holds beyond them stay; returns the number of bytes decoded.
+int HexToBytes(std::uint8_t* out, std::string_view text, int count);
+int HexToBytes(std::uint8_t* out, const char* text, int count);

@@ -63,6 +63,7 @@ void DeliverToRequester() {
     const int code = AnswerParser.Error;
     if (code != 0) {
         if (row && row->error == ErrorTreatment::Dropped) return;
+        if (row && row->error == ErrorTreatment::EndsSilently) return EndExchange();
         if (row && row->beforeStandardError) row->beforeStandardError(code);
         StandardErrorTreatment(code);
         return;

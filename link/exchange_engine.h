@@ -30,7 +30,9 @@ void RegisterWork(std::uint8_t workState, WorkStepFunction step);
 
 // How a one-shot answer to a requester is handled.
 enum class AfterAnswer { HandlerDecides, StaysOpen, Ends };
-enum class ErrorTreatment { Standard, Dropped };
+// Standard: the instrument's error text, then the exchange ends. Dropped: nothing happens, the
+// exchange stays open. EndsSilently: the exchange ends without a message.
+enum class ErrorTreatment { Standard, Dropped, EndsSilently };
 
 struct AnswerRoute {
     const QObject* requester = nullptr;

@@ -88,11 +88,9 @@ void LinkCheck::Step(std::uint16_t event, const WorkInput& input) {
             WorkStep = 2;
             break;
         case 2:
-            if (hooks_.setSettingsStage) hooks_.setSettingsStage(1);
-            if (hooks_.rxSettings) hooks_.rxSettings(lastAnswer_.c_str());
-            WorkStep = 3;
-            break;
         case 3:
+            // The settings page's read runs from stage 1; the factory number follows as soon as it ends.
+            if (WorkStep == 2 && hooks_.setSettingsStage) hooks_.setSettingsStage(1);
             if (hooks_.rxSettings) hooks_.rxSettings(lastAnswer_.c_str());
             if (hooks_.settingsStage && hooks_.settingsStage() != 0) {
                 WorkStep = 3;

@@ -2,8 +2,6 @@
 
 #include <QLineEdit>
 #include <charconv>
-#include <cmath>
-#include <limits>
 #include <cstring>
 #include <optional>
 #include <string>
@@ -123,10 +121,10 @@ int SendFloatRequest(TMyComm& port, std::uint8_t address, std::uint8_t command, 
 
 int SendTextFloatRequest(TMyComm& port, std::uint8_t address, std::uint8_t command, int reg, int memoryType,
                          std::string_view text) {
-    const std::optional<double> value = platform::ScanDecimal(text);
-    // A value a float cannot hold would go out as "inf".
-    if (!value || std::fabs(*value) > static_cast<double>(std::numeric_limits<float>::max())) return 0;
-    return SendFloatRequest(port, address, command, reg, memoryType, static_cast<float>(*value));
+    // A value a float cannot hold is no number: it would go out as "inf".
+    const std::optional<float> value = platform::ScanFloat(text);
+    if (!value) return 0;
+    return SendFloatRequest(port, address, command, reg, memoryType, *value);
 }
 
 int SendEditFloatRequest(TMyComm& port, std::uint8_t address, std::uint8_t command, int reg, int memoryType,

@@ -4,8 +4,11 @@
 #include <QCoreApplication>
 #include <QFileDialog>
 #include <QInputDialog>
+#include <QLibraryInfo>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QTranslator>
+#include <memory>
 #include <vector>
 
 #include "platform/file_filter.h"
@@ -13,10 +16,13 @@
 namespace platform {
 namespace {
 
+// A button: the class library's own (an English text and its role), or one of the system's
+// standard buttons, whose text is the desktop's.
 struct Choice {
     const char* text;
     QMessageBox::ButtonRole role;
     int result;
+    QMessageBox::StandardButton standard = QMessageBox::NoButton;
 };
 
 // Runs a message box over the given buttons. defaultIndex and escapeIndex point into choices;
@@ -28,8 +34,11 @@ int RunMessageBox(QWidget* parent, const QString& caption, const QString& text, 
     box.setText(text);
     box.setIcon(icon);
     std::vector<QPushButton*> buttons;
-    for (const Choice& choice : choices)
-        buttons.push_back(box.addButton(QString::fromUtf8(choice.text), choice.role));
+    for (const Choice& choice : choices) {
+        buttons.push_back(choice.standard != QMessageBox::NoButton
+                              ? box.addButton(choice.standard)
+                              : box.addButton(QString::fromUtf8(choice.text), choice.role));
+    }
     box.setDefaultButton(buttons[defaultIndex]);
     box.setEscapeButton(buttons[escapeIndex]);
     box.exec();
@@ -107,10 +116,11 @@ class QtDialogs final : public Dialogs {
             default:
                 break;
         }
-        const Choice okChoice{"OK", QMessageBox::AcceptRole, IDOK};
-        const Choice cancelChoice{"Cancel", QMessageBox::RejectRole, IDCANCEL};
-        const Choice yesChoice{"&Yes", QMessageBox::YesRole, IDYES};
-        const Choice noChoice{"&No", QMessageBox::NoRole, IDNO};
+        // The system's box: its buttons speak the desktop's language.
+        const Choice okChoice{"", QMessageBox::AcceptRole, IDOK, QMessageBox::Ok};
+        const Choice cancelChoice{"", QMessageBox::RejectRole, IDCANCEL, QMessageBox::Cancel};
+        const Choice yesChoice{"", QMessageBox::YesRole, IDYES, QMessageBox::Yes};
+        const Choice noChoice{"", QMessageBox::NoRole, IDNO, QMessageBox::No};
         switch (flags & 0x0Fu) {
             case MB_OKCANCEL:
                 return RunMessageBox(owner, caption, text, icon, {okChoice, cancelChoice}, 0, 1);
@@ -184,6 +194,14 @@ const bool systemBoxesConnected = [] {
 }();
 
 }  // namespace
+
+std::unique_ptr<QTranslator> InstallSystemLanguage() {
+    auto translator = std::make_unique<QTranslator>();
+    if (!translator->load(QStringLiteral("qtbase_ru"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)) ||
+        !QCoreApplication::installTranslator(translator.get()))
+        return nullptr;
+    return translator;
+}
 
 Dialogs& CurrentDialogs() {
     static QtDialogs qtDialogs;

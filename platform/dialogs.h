@@ -1,10 +1,12 @@
 #pragma once
 
 #include <QString>
+#include <memory>
 #include <optional>
 
 #include "platform/message_box.h"
 
+class QTranslator;
 class QWidget;
 
 namespace platform {
@@ -46,6 +48,12 @@ public:
     virtual std::optional<QString> openFile(const FileDialogSpec& spec) = 0;
     virtual std::optional<QString> saveFile(const FileDialogSpec& spec) = 0;
 };
+
+// Puts Qt's own Russian texts in force whatever the environment's locale, so the system's boxes
+// and dialogs show their standard buttons as the Russian desktop the workstation is made for shows
+// them. The class library's message dialogs keep their English buttons. In force while the
+// returned translator lives; nothing when Qt's translation is not installed.
+std::unique_ptr<QTranslator> InstallSystemLanguage();
 
 // The dialogs in force: the installed ones, else Qt's.
 Dialogs& CurrentDialogs();

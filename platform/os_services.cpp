@@ -71,9 +71,11 @@ void OpenFolder(const QString& path) {
 
 void RequestQuit() {
     if (Services().hooks.requestQuit) return Services().hooks.requestQuit();
-    // Queued, so a request made before the loop starts still ends it once it runs.
+    // Queued, so a request made before the loop starts still ends it once it runs. The loop ends
+    // there and then: quit() would first ask every window to close, and the main window's close
+    // asks whether to save.
     if (QCoreApplication* app = QCoreApplication::instance()) {
-        QMetaObject::invokeMethod(app, &QCoreApplication::quit, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(app, [] { QCoreApplication::exit(0); }, Qt::QueuedConnection);
     }
 }
 

@@ -23,7 +23,7 @@ void SetCommandLineArguments(const QStringList& arguments);
 
 // Opens a folder in the desktop's file manager (xdg-open); the result is not looked at.
 void OpenFolder(const QString& path);
-// Asks the application to end its message loop once it runs.
+// Asks the application to end its message loop once it runs, without closing its windows.
 void RequestQuit();
 
 struct OsHooks {

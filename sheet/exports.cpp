@@ -58,6 +58,7 @@ int DllMain(void* /*instance*/, std::uint32_t reason, void* /*reserved*/) {
             return 0;
         }
     } else if (reason == platform::DLL_PROCESS_DETACH) {
+        sheet::ReleaseReportContext();
         platform::OleUninitialize();
         sheet::ForgetDebugListBox();
     }

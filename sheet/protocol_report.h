@@ -8,4 +8,8 @@ namespace sheet {
 // answers FormReport's result (0, or -102, -103, -104, -107, -112, -211).
 int FormProtocol(const TAllTextToExcel& record, const PosPov& map);
 
+// Gives back the references the last protocol kept to the application it handed over (at
+// unload; the next protocol gives them back too).
+void ReleaseReportContext();
+
 }  // namespace sheet

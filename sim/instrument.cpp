@@ -1,8 +1,11 @@
 #include "sim/instrument.h"
 
 #include <charconv>
+#include <climits>
+#include <cmath>
 #include <cstring>
 #include <ctime>
+#include <optional>
 
 #include "link/crc16.h"
 #include "platform/number_format.h"
@@ -44,7 +47,24 @@ bool ParseInt(const std::string& text, long long& value) {
     return ec == std::errc() && end == text.data() + text.size();
 }
 
-std::uint8_t Bcd(int value) { return static_cast<std::uint8_t>((value / 10) << 4 | (value % 10)); }
+// A request's number field; one too long for any integer counts as the largest of its sign, so
+// that it is refused as out of range and never wraps into a small one.
+bool ParseField(const std::string& text, long long& value) {
+    if (ParseInt(text, value)) return true;
+    const std::string_view digits = !text.empty() && text[0] == '-' ? std::string_view(text).substr(1) : text;
+    if (digits.empty() || digits.find_first_not_of("0123456789") != std::string_view::npos) return false;
+    value = text[0] == '-' ? LLONG_MIN : LLONG_MAX;
+    return true;
+}
+
+// A float field: a decimal number and nothing after it, one a float holds. A value that rounds to
+// an infinite float would be read back as "inf", no number on the line.
+std::optional<float> WholeFloat(const std::string& text) {
+    std::size_t used = 0;
+    const auto number = platform::ScanFloat(text, &used);
+    if (!number || used != text.size()) return std::nullopt;
+    return number;
+}
 
 std::string Hex(const std::vector<std::uint8_t>& bytes) {
     static constexpr char kDigits[] = "0123456789ABCDEF";
@@ -74,19 +94,13 @@ Instrument::Instrument(int address) : address_(address) {
     setFloat(0, 266, 0.0f);
     setFloat(0, 270, 1000.0f);
 
-    // Clock block at the time of switching on.
+    // Clock block and year byte at the time of switching on.
     const std::time_t now = std::time(nullptr);
     std::tm local{};
     localtime_r(&now, &local);
-    const int year = local.tm_year + 1900 - 2000;
-    setByte(2, 2, Bcd(local.tm_sec));
-    setByte(2, 3, Bcd(local.tm_min));
-    setByte(2, 4, Bcd(local.tm_hour));
-    setByte(2, 5, static_cast<std::uint8_t>(((year & 3) << 6) | Bcd(local.tm_mday)));
-    setByte(2, 6, Bcd(local.tm_mon + 1));
+    InstrumentClock::Set(memory(2), local);
 
     // Settings record, as the instrument leaves the factory.
-    setByte(2, kSettingsStart + 0, static_cast<std::uint8_t>(year));
     setByte(2, kSettingsStart + 3, 1);   // averaging
     setByte(2, kSettingsStart + 4, 2);   // digits
     setByte(2, kSettingsStart + 7, 1);   // buzzer
@@ -96,6 +110,7 @@ Instrument::Instrument(int address) : address_(address) {
     setByte(2, kSettingsStart + 11, 1);  // 4-20 mA
     setFloat(2, kSettingsStart + 24, 1000.0f);
 
+    setFactoryCalibration();
     setWord(3, 30, 12345);  // factory number
 
     // A cleared archive: every record blank with its checksum.
@@ -214,6 +229,7 @@ void Instrument::handleFrame(std::string_view frame, std::uint32_t nowMs) {
     requests_.emplace_back(body);
     if (crc != BodyCrc(body)) return queue(ErrorAnswer(address_, kBadChecksum), nowMs);
     if (detect) return queue(ErrorAnswer(address_, kDetectCode), nowMs);
+    clock_.Advance(memory(2), nowMs);
     queue(answerFor(fields), nowMs);
 }
 
@@ -221,26 +237,36 @@ std::string Instrument::answerFor(const std::vector<std::string>& fields) {
     std::vector<long long> numbers;
     for (std::size_t i = 1; i < fields.size() && i < 5; ++i) {
         long long v = 0;
-        if (!ParseInt(fields[i], v)) return ErrorAnswer(address_, kBadFormat);
+        if (!ParseField(fields[i], v)) return ErrorAnswer(address_, kBadFormat);
         numbers.push_back(v);
     }
     const long long command = numbers[0];
     if (command == 1) {
         if (numbers.size() != 2) return ErrorAnswer(address_, kBadFormat);
-        const auto source = sources_.find(static_cast<int>(numbers[1]));
-        if (source == sources_.end()) return ErrorAnswer(address_, kNotSupported);
-        return DataAnswer(address_, source->second);
+        return measure(numbers[1]);
     }
     if (command != 10 && command != 11) return ErrorAnswer(address_, kUnknownCommand);
     const std::size_t expected = command == 10 ? 5 : 6;
     if (fields.size() != expected) return ErrorAnswer(address_, kBadFormat);
-    const int reg = static_cast<int>(numbers[1]);
-    const int type = static_cast<int>(numbers[2]);
-    const int dataType = static_cast<int>(numbers[3]);
+    // Every number is judged whole, before it is narrowed.
+    const long long reg = numbers[1];
+    const long long type = numbers[2];
+    const long long dataType = numbers[3];
     if (type < 0 || type >= kMemoryTypes) return ErrorAnswer(address_, kUnknownMemory);
     if (dataType < 1 || dataType > 4) return ErrorAnswer(address_, kUnknownDataType);
-    if (reg < 0 || static_cast<std::size_t>(reg) >= kMemorySizes[type]) return ErrorAnswer(address_, kAddressTooBig);
-    return command == 10 ? readRegister(type, reg, dataType) : writeRegister(type, reg, dataType, fields[5]);
+    if (reg < 0 || static_cast<unsigned long long>(reg) >= kMemorySizes[type])
+        return ErrorAnswer(address_, kAddressTooBig);
+    const int t = static_cast<int>(type);
+    const int r = static_cast<int>(reg);
+    const int d = static_cast<int>(dataType);
+    return command == 10 ? readRegister(t, r, d) : writeRegister(t, r, d, fields[5]);
+}
+
+std::string Instrument::measure(long long source) const {
+    const auto found =
+        source < INT_MIN || source > INT_MAX ? sources_.end() : sources_.find(static_cast<int>(source));
+    if (found == sources_.end()) return ErrorAnswer(address_, kNotSupported);
+    return DataAnswer(address_, found->second);
 }
 
 std::size_t Instrument::blockReadLength(int type, int reg) const {
@@ -264,6 +290,7 @@ std::string Instrument::readRegister(int type, int reg, int dataType) {
 }
 
 std::string Instrument::writeRegister(int type, int reg, int dataType, const std::string& value) {
+    if (IsEmulationCommand(type, reg)) return emulate(reg, dataType, value);
     std::vector<std::uint8_t> bytes;
     long long integer = 0;
     switch (dataType) {
@@ -277,10 +304,9 @@ std::string Instrument::writeRegister(int type, int reg, int dataType, const std
             bytes = {static_cast<std::uint8_t>(integer & 0xFF), static_cast<std::uint8_t>((integer >> 8) & 0xFF)};
             break;
         case 3: {
-            std::size_t used = 0;
-            const auto number = platform::ScanDecimal(value, &used);
-            if (!number || used != value.size()) return ErrorAnswer(address_, kBadFormat);
-            const float f = static_cast<float>(*number);
+            const auto number = WholeFloat(value);
+            if (!number) return ErrorAnswer(address_, kBadFormat);
+            const float f = *number;
             bytes.resize(4);
             std::memcpy(bytes.data(), &f, 4);
             break;
@@ -326,6 +352,39 @@ std::string Instrument::transmit(std::uint32_t nowMs) {
     std::string bytes = std::move(outbox_.front().bytes);
     outbox_.pop_front();
     return bytes;
+}
+
+// Calibration: the parameters of memory type 3 and the emulation commands of memory type 0.
+namespace {
+constexpr int kEmulationMinimum = 2;  // memory type 3, mA
+constexpr int kEmulationMaximum = 6;
+constexpr int kCurrentOffset = 10;
+constexpr int kCalibFactors = 14;  // channel n (1..4) at 14 + 4 (n - 1)
+constexpr int kEmulateMinimum = 43;  // memory type 0: write 0.0
+constexpr int kEmulateMaximum = 44;  // write 0.0
+constexpr int kEmulateCurrent = 45;  // write the current in mA
+}  // namespace
+
+void Instrument::setFactoryCalibration() {
+    setFloat(3, kEmulationMinimum, 4.0f);
+    setFloat(3, kEmulationMaximum, 20.0f);
+    setFloat(3, kCurrentOffset, 0.0f);
+    for (int channel = 0; channel < 4; ++channel) setFloat(3, kCalibFactors + 4 * channel, 1.0f);
+}
+
+bool Instrument::IsEmulationCommand(int type, int reg) {
+    return type == 0 && (reg == kEmulateMinimum || reg == kEmulateMaximum || reg == kEmulateCurrent);
+}
+
+std::string Instrument::emulate(int reg, int dataType, const std::string& value) {
+    const auto number = WholeFloat(value);
+    if (dataType != 3 || !number) return ErrorAnswer(address_, kBadFormat);
+    switch (reg) {
+        case kEmulateMinimum: emulation_ = {EmulationMode::Minimum, floatAt(3, kEmulationMinimum)}; break;
+        case kEmulateMaximum: emulation_ = {EmulationMode::Maximum, floatAt(3, kEmulationMaximum)}; break;
+        default: emulation_ = {EmulationMode::Current, *number}; break;
+    }
+    return DataAnswer(address_, std::to_string(reg));
 }
 
 }  // namespace sim

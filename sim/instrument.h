@@ -7,6 +7,8 @@
 #include <string_view>
 #include <vector>
 
+#include "sim/instrument_clock.h"
+
 namespace sim {
 
 // What the simulated instrument does to its next answer, on demand of a test.
@@ -66,6 +68,15 @@ public:
     void setSource(int source, double value);
     void setSourceText(int source, std::string text);
 
+    // The current the instrument puts out, as the last emulation command (registers 43, 44, 45
+    // of memory type 0) asked: its emulation minimum, its maximum, or a given current, in mA.
+    enum class EmulationMode { Off, Minimum, Maximum, Current };
+    struct Emulation {
+        EmulationMode mode = EmulationMode::Off;
+        float milliamps = 0.0f;
+    };
+    const Emulation& emulation() const { return emulation_; }
+
     // Faults apply to the next answers, one each, in the order pushed.
     void pushFault(const Fault& fault, int times = 1);
     void clearFaults() { faults_.clear(); }
@@ -92,11 +103,15 @@ private:
 
     void handleFrame(std::string_view frame, std::uint32_t nowMs);
     std::string answerFor(const std::vector<std::string>& fields);
+    std::string measure(long long source) const;
     std::string readRegister(int type, int reg, int dataType);
     std::string writeRegister(int type, int reg, int dataType, const std::string& value);
     std::size_t blockReadLength(int type, int reg) const;
     bool inRange(int type, int reg, std::size_t count) const;
     void queue(std::string frame, std::uint32_t nowMs);
+    void setFactoryCalibration();
+    static bool IsEmulationCommand(int type, int reg);
+    std::string emulate(int reg, int dataType, const std::string& value);
 
     int address_;
     std::vector<std::vector<std::uint8_t>> memory_;
@@ -105,6 +120,8 @@ private:
     std::deque<Delivery> outbox_;
     std::string inbox_;
     std::vector<std::string> requests_;
+    InstrumentClock clock_;
+    Emulation emulation_;
 };
 
 }  // namespace sim

@@ -10,7 +10,6 @@
 #include "app/model/value_text.h"
 #include "platform/dialogs.h"
 #include "platform/number_format.h"
-#include "platform/number_scan.h"
 #include "platform/utf8_literal.h"
 
 namespace {
@@ -48,8 +47,8 @@ bool CheckControlValues(std::initializer_list<const QLineEdit*> edits) {
 int CheckEditRange(QObject* control, double max, double min) {
     auto* edit = qobject_cast<QLineEdit*>(control);
     if (edit == nullptr) return -1;
-    const std::optional<double> value = platform::ScanDecimal(edit->text().toStdString());
-    if (value && min <= *value && *value <= max) return 0;
+    const std::optional<float> value = ReadFloat(edit->text());
+    if (value && min <= static_cast<double>(*value) && static_cast<double>(*value) <= max) return 0;
     const QString text = U("Значение вне допустимого диапазона ") + QString::fromStdString(platform::FormatGeneral(min, 15)) +
                          "..." + QString::fromStdString(platform::FormatGeneral(max, 15)) + " !";
     if (CanTakeFocus(edit)) edit->setFocus();

@@ -2,6 +2,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QMouseEvent>
@@ -16,6 +17,8 @@
 #include <QVBoxLayout>
 #include <cstring>
 
+#include "app/controls/control_rules.h"
+#include "app/controls/default_button.h"
 #include "app/controls/frame_graph.h"
 #include "app/controls/key_filter.h"
 #include "app/model/pressure_units.h"
@@ -149,7 +152,7 @@ TFrameMeas::TFrameMeas(QWidget* parent) : QWidget(parent), MeasProtocol(kProtoco
     cbToGraph_Ch0 = GraphCheckBox(graphBoxes, "cbToGraph_Ch0", "  -------  ЭТАЛОН", Qt::red);
     for (QCheckBox* box : {cbToGraph_Ch1, cbToGraph_Ch2, cbToGraph_Ch3, cbToGraph_Ch4, cbToGraph_Ch0}) {
         boxes->addWidget(box);
-        connect(box, &QCheckBox::clicked, this, [this, box] { cbToGraph_Ch1Click(box); });
+        OnCheckBoxClick(box, this, [this, box] { cbToGraph_Ch1Click(box); });
     }
 
     edP_hand = new QLineEdit("0", this);
@@ -172,10 +175,13 @@ TFrameMeas::TFrameMeas(QWidget* parent) : QWidget(parent), MeasProtocol(kProtoco
     FrameGraph1->Records = {[this] { return CurrentRow; }, [this] { return SetupRecord; }};
     FrameGraph1->SetChannelBoxes(cbToGraph_Ch0, cbToGraph_Ch1, cbToGraph_Ch2, cbToGraph_Ch3, cbToGraph_Ch4);
 
-    auto* buttons = new QVBoxLayout;
-    buttons->addWidget(BitBtn_Start);
-    buttons->addWidget(BitBtn_Stop);
-    buttons->addWidget(BitBtn_Write);
+    // "Стоп" stands where "Старт" stands; the two take turns.
+    auto* buttons = new QGridLayout;
+    buttons->addWidget(BitBtn_Start, 0, 0);
+    buttons->addWidget(BitBtn_Stop, 0, 0);
+    buttons->addWidget(BitBtn_Write, 1, 0);
+    KeepPlaceWhenHidden(BitBtn_Start);
+    KeepPlaceWhenHidden(BitBtn_Stop);
     auto* typeBox = new QVBoxLayout;
     typeBox->addWidget(new QLabel(U("Тип графика"), this));
     typeBox->addWidget(cbTypeGraph);
@@ -193,6 +199,8 @@ TFrameMeas::TFrameMeas(QWidget* parent) : QWidget(parent), MeasProtocol(kProtoco
     layout->addLayout(lower, 1);
     lv_Meas->setFixedHeight(lv_Meas->sizeHintForRow(0) * 4 + lv_Meas->header()->sizeHint().height() + 8);
 
+    // The in-place editor closes on Enter.
+    PressDefaultButtonOnEnter(this, BitBtn_Start, {edP_hand});
     connect(BitBtn_Start, &QPushButton::clicked, this, &TFrameMeas::BitBtn_StartClick);
     connect(BitBtn_Stop, &QPushButton::clicked, this, &TFrameMeas::BitBtn_StopClick);
     connect(BitBtn_Write, &QPushButton::clicked, this, &TFrameMeas::BitBtn_WriteClick);

@@ -6,7 +6,6 @@
 #include <algorithm>
 #include <chrono>
 #include <clocale>
-#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <ctime>
@@ -19,8 +18,6 @@
 namespace {
 
 constexpr qsizetype kCutLength = 9;
-// From here on a double rounds to an infinite float.
-constexpr double kFloatOverflow = 0x1.ffffffp+127;
 
 QString Fixed(float value, int decimals) {
     return QString::fromStdString(platform::FormatFixed(static_cast<double>(value), decimals));
@@ -47,11 +44,7 @@ QString CutToNine(const QString& text) {
     return text.left(kCutLength);
 }
 
-std::optional<float> ReadFloat(std::string_view text) {
-    const std::optional<double> value = platform::ScanDecimal(text);
-    if (!value || std::abs(*value) >= kFloatOverflow) return std::nullopt;
-    return static_cast<float>(*value);
-}
+std::optional<float> ReadFloat(std::string_view text) { return platform::ScanFloat(text); }
 
 std::optional<float> ReadFloat(const QString& text) {
     const QByteArray bytes = text.toUtf8();

@@ -22,7 +22,8 @@ QString FloatText7(float value);
 QString CutToNine(const QString& text);
 
 // The number at the start of the text (blanks skipped, the longest decimal prefix taken), as a
-// float; nothing when none is there or when it does not fit a float.
+// float rounded once from the text; nothing when none is there or when it is beyond the float
+// range, 0 when it is too small for one. Every cell, edit and answer is read through it.
 std::optional<float> ReadFloat(std::string_view text);
 std::optional<float> ReadFloat(const QString& text);
 

@@ -18,6 +18,8 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
+#include "app/controls/control_rules.h"
+#include "app/controls/default_button.h"
 #include "app/controls/key_filter.h"
 #include "app/model/reference_models.h"
 #include "platform/components.h"
@@ -58,7 +60,7 @@ QLineEdit* Edit(QWidget* parent, const char* name) {
 QComboBox* Combo(QWidget* parent, const char* name, const QStringList& items, bool editable) {
     auto* combo = new QComboBox(parent);
     combo->setObjectName(name);
-    combo->setEditable(editable);
+    if (editable) MakeEditableWithoutInsert(combo);
     combo->addItems(items);
     return combo;
 }
@@ -127,6 +129,7 @@ TFrameTune::TFrameTune(QWidget* parent) : QWidget(parent) {
         U("*  Для удаления названия из списка, выберите датчик и нажмите клавишу \"Delete\""), this);
     Label_help->setObjectName("Label_help");
     Label_help->hide();
+    KeepPlaceWhenHidden(Label_help);
     BitBtn_Apply = new QPushButton(U("Применить"), this);
     BitBtn_Apply->setObjectName("BitBtn_Apply");
     BitBtn_Apply->setDefault(true);
@@ -148,6 +151,10 @@ TFrameTune::TFrameTune(QWidget* parent) : QWidget(parent) {
 
     BuildInPlaceCombos();
     BuildMethodPanel();
+    // In the grid and its in-place combos Enter edits the cells.
+    PressDefaultButtonOnEnter(this, BitBtn_Apply,
+                              {Grid_Tune, sg_MP, ComboBoxModel_1, ComboBoxModel_2, ComboBoxModel_3, ComboBoxModel_4,
+                               ComboUnits, ComboOutDiap, ComboFunc});
 
     for (QLineEdit* edit : {Edit1, Edit2, Edit3, Edit_Kf_Fault, edZavNoZKV, EditName, ed_OwnerName}) {
         connect(edit, &QLineEdit::textChanged, this, &TFrameTune::Edit1Change);
@@ -161,7 +168,7 @@ TFrameTune::TFrameTune(QWidget* parent) : QWidget(parent) {
         connect(combo, &QComboBox::activated, this, &TFrameTune::cbGHVmodelChange);
         connect(combo->lineEdit(), &QLineEdit::textEdited, this, &TFrameTune::cbGHVmodelChange);
     }
-    connect(cbGHVunitsFromZKV, &QCheckBox::clicked, this, &TFrameTune::cbGHVunitsFromZKVClick);
+    OnCheckBoxClick(cbGHVunitsFromZKV, this, [this] { cbGHVunitsFromZKVClick(); });
     connect(RadioButton1, &QRadioButton::clicked, this, &TFrameTune::RadioButton1Click);
     connect(rb_IsPeriodic, &QRadioButton::clicked, this, &TFrameTune::RadioButton1Click);
     connect(Btn_Show_MP, &QPushButton::clicked, this, &TFrameTune::Btn_Show_MPClick);
@@ -275,7 +282,6 @@ void TFrameTune::BuildInPlaceCombos() {
     for (int i = 0; i < 4; ++i) {
         QComboBox* combo = Combo(this, nameIds[i], SensorNames(), true);
         combo->setToolTip(U("для удаления элемента из списка нажмите  Delete"));
-        combo->setInsertPolicy(QComboBox::NoInsert);
         *names[i] = combo;
         connect(combo, &QComboBox::activated, this, [this, combo] { ComboBoxModel_1Change(combo); });
         connect(combo->lineEdit(), &QLineEdit::textEdited, this, [this, combo] { ComboBoxModel_1Change(combo); });
@@ -481,7 +487,10 @@ void TFrameTune::Bnt_Hide_pn_MPClick() { pn_MP->hide(); }
 bool TFrameTune::eventFilter(QObject* watched, QEvent* event) {
     auto* combo = qobject_cast<QComboBox*>(watched);
     if (event->type() == QEvent::FocusOut && combo) {
-        if (static_cast<QFocusEvent*>(event)->reason() != Qt::PopupFocusReason) ComboBoxModel_1Exit(combo);
+        // The combo is left only for another control of this window: not for its own list, nor
+        // for a dialog or another window, after which the focus comes back to it.
+        const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+        if (reason != Qt::PopupFocusReason && reason != Qt::ActiveWindowFocusReason) ComboBoxModel_1Exit(combo);
         return false;
     }
     if (event->type() == QEvent::FocusOut && watched == Grid_Tune) {

@@ -17,7 +17,6 @@
 #include "app/setup/frame_tune.h"
 #include "platform/dialogs.h"
 #include "platform/number_format.h"
-#include "platform/number_scan.h"
 #include "platform/utf8_literal.h"
 
 namespace {
@@ -41,13 +40,9 @@ int ItemIndexIgnoringCase(const QComboBox* combo, const QString& text) {
 
 int ParseFloatText(const QString& text, float& out) {
     if (text.isEmpty()) return -1;
-    const std::optional<double> value = platform::ScanDecimal(text.toStdString());
-    if (!value) {
-        out = 0.0f;
-        return -1;
-    }
-    out = static_cast<float>(*value);
-    return 0;
+    const std::optional<float> value = ReadFloat(text);
+    out = value.value_or(0.0f);
+    return value ? 0 : -1;
 }
 
 int ParseFloatEdit(const QLineEdit* edit, float& out) { return edit ? ParseFloatText(edit->text(), out) : -1; }

@@ -293,6 +293,10 @@ void TFormMain::showEvent(QShowEvent* event) {
 void TFormMain::RegisterPageRoutes() {
     // The pages that talk to the instrument in one-shot exchanges add their rows here.
     for (AnswerRoute& row : FrameArchiv1->ArchiveAnswerRoutes()) RegisterAnswerRoute(std::move(row));
+    for (AnswerRoute& row : FrameZKV_Settings1->SettingsAnswerRoutes()) RegisterAnswerRoute(std::move(row));
+    if (FormGrad) {
+        for (AnswerRoute& row : FormGrad->FrameZKV_Grad1->AnswerRoutes()) RegisterAnswerRoute(std::move(row));
+    }
 }
 
 void TFormMain::ReadProjectPath() {
@@ -304,6 +308,7 @@ void TFormMain::ReadProjectPath() {
 
 void TFormMain::FormShow() {
     RegisterPageRoutes();
+    WireCalibrationWindow();
     UseDotDecimalSeparator();
     // A project that cannot be read must not keep the window from building its blocks.
     try {
@@ -454,14 +459,15 @@ void TFormMain::DriverClick() { platform::OpenFolder(QDir::current().filePath("D
 
 void TFormMain::N4_ExitClick() { close(); }
 
-void TFormMain::N2Click() {
-    if (!FormGrad) return;
-    FormGrad->FrameZKV_Grad1->GradModes->setCurrentIndex(0);
-    FormGrad->show();
-}
+void TFormMain::N2Click() { ShowCalibrationWindow(0); }
 
-void TFormMain::N3Click() {
+void TFormMain::N3Click() { ShowCalibrationWindow(1); }
+
+// Not modal: the main window stays usable beside it.
+void TFormMain::ShowCalibrationWindow(int mode) {
     if (!FormGrad) return;
-    FormGrad->FrameZKV_Grad1->GradModes->setCurrentIndex(1);
+    FormGrad->FrameZKV_Grad1->GradModes->setCurrentIndex(mode);
     FormGrad->show();
+    FormGrad->raise();
+    FormGrad->activateWindow();
 }

@@ -110,6 +110,9 @@ private:
     void BuildHiddenLists();
     // Hands every page the hooks through which it reaches the others.
     void WirePageHooks();
+    // The calibration window is built after the main window; it is wired at the first show.
+    void WireCalibrationWindow();
+    void ShowCalibrationWindow(int mode);
     void RegisterPageRoutes();
     void ReadProjectPath();
     void ShutDownLink();

@@ -7,6 +7,7 @@
 #include <QTabWidget>
 
 #include "app/archive/frame_archive.h"
+#include "app/calibration/form_grad.h"
 #include "app/measurement/frame_meas.h"
 #include "app/results/frame_result.h"
 #include "app/settings/frame_settings.h"
@@ -18,7 +19,7 @@
 void TFormMain::WirePageHooks() {
     // The link check hands what it reads to the settings and set-up pages.
     FrameFindDevice->Hooks = {
-        .setSettingsStage = [this](int stage) { FrameZKV_Settings1->FRxStage = stage; },
+        .setSettingsStage = [this](int stage) { FrameZKV_Settings1->SetRxStage(stage); },
         .settingsStage = [this] { return FrameZKV_Settings1->FRxStage; },
         .rxSettings = [this](const char* answer) { FrameZKV_Settings1->RxSetings(answer); },
         .setFactoryNumber = [this](const QString& text) { FrameTune1->edZavNoZKV->setText(text); },
@@ -35,6 +36,13 @@ void TFormMain::WirePageHooks() {
     };
 
     TFrameZKV_Settings* settings = FrameZKV_Settings1;
+    settings->Hooks = {
+        .showWorkName = [this](int index) { ShowWorkName(index); },
+        .message = [this](int index) {
+            const QListWidgetItem* item = uMsg->item(index);
+            return item ? item->text() : QString();
+        },
+    };
     FrameMeas1->Hooks = {
         .port = [this] { return Comm.get(); },
         .showWorkName = [this](int index) { ShowWorkName(index); },
@@ -49,10 +57,7 @@ void TFormMain::WirePageHooks() {
         },
         .showReferenceType = [settings](const QString& answer) {
             const bool zeroSetting = settings->CheckRefTransducer(answer);
-            settings->ebLowEtl->setReadOnly(zeroSetting);
-            settings->ebHiEtl->setReadOnly(zeroSetting);
-            settings->cfgEtlPD_30_unit->setVisible(zeroSetting);
-            settings->cfgEtlPDunit->setVisible(!zeroSetting);
+            settings->ShowReferenceType(zeroSetting);
             return zeroSetting;
         },
         .selectSettingsUnit = [settings](int code) {
@@ -75,5 +80,13 @@ void TFormMain::WirePageHooks() {
     Frame_Results1->Hooks = {
         .protocol = [this] { return MeasProtocolRef{FrameMeas1->MeasProtocol.data(), &FrameMeas1->MeasCount}; },
         .methodDocument = [this](const QString& name) { return FrameTune1->FindMethodDocument(name); },
+    };
+}
+
+void TFormMain::WireCalibrationWindow() {
+    if (!FormGrad) return;
+    FormGrad->FrameZKV_Grad1->Hooks = {
+        .port = [this] { return Comm.get(); },
+        .showWorkName = [this](int index) { ShowWorkName(index); },
     };
 }

@@ -145,19 +145,29 @@ TEST(HexToBytes, DecodesPairsAndStopsAtTheEndOfTheText) {
         const char* text;
         int count;
         std::vector<std::uint8_t> bytes;  // the out buffer starts as 0xEE
+        int decoded;
     } cases[] = {
-        {"0A1BFF", 3, {0x0A, 0x1B, 0xFF, 0xEE}},
-        {"0A1BFF", 5, {0x0A, 0x1B, 0xFF, 0xEE}},
-        {"0a1bff", 3, {0x0A, 0x1B, 0xFF, 0xEE}},
-        {"0A1", 3, {0x0A, 0xEE, 0xEE, 0xEE}},
-        {"", 3, {0xEE, 0xEE, 0xEE, 0xEE}},
-        {"0A1BFF", 0, {0xEE, 0xEE, 0xEE, 0xEE}},
+        {"0A1BFF", 3, {0x0A, 0x1B, 0xFF, 0xEE}, 3},
+        {"0A1BFF", 5, {0x0A, 0x1B, 0xFF, 0xEE}, 3},
+        {"0a1bff", 3, {0x0A, 0x1B, 0xFF, 0xEE}, 3},
+        {"0A1", 3, {0x0A, 0xEE, 0xEE, 0xEE}, 1},
+        {"", 3, {0xEE, 0xEE, 0xEE, 0xEE}, 0},
+        {"0A1BFF", 0, {0xEE, 0xEE, 0xEE, 0xEE}, 0},
+        // A pair that is not two digits ends the decoding: no made-up byte, none after it.
+        {"0AG1FF", 3, {0x0A, 0xEE, 0xEE, 0xEE}, 1},
+        {"0A1;FF", 3, {0x0A, 0xEE, 0xEE, 0xEE}, 1},
+        {":0", 1, {0xEE, 0xEE, 0xEE, 0xEE}, 0},
+        {"-1.5", 2, {0xEE, 0xEE, 0xEE, 0xEE}, 0},
     };
     for (const auto& c : cases) {
         std::vector<std::uint8_t> out(4, 0xEE);
-        HexToBytes(out.data(), c.text, c.count);
+        EXPECT_EQ(HexToBytes(out.data(), c.text, c.count), c.decoded) << c.text << " x" << c.count;
         EXPECT_EQ(out, c.bytes) << c.text << " x" << c.count;
     }
+    // Only the view's characters are read, whatever follows them in memory.
+    std::vector<std::uint8_t> out(4, 0xEE);
+    EXPECT_EQ(HexToBytes(out.data(), std::string_view("0A1BFF", 3), 3), 1);
+    EXPECT_EQ(out, (std::vector<std::uint8_t>{0x0A, 0xEE, 0xEE, 0xEE}));
 }
 
 TEST(InstrumentErrorText, NamesEachCodeAndFallsBackToUnknown) {

@@ -233,6 +233,23 @@ TEST_F(Engine, ADroppedErrorLeavesTheExchangeOpenWithTheTimeOutOff) {
     EXPECT_TRUE(dialogs.shown.empty());
 }
 
+TEST_F(Engine, AnErrorThatEndsSilentlyClosesTheExchangeWithoutABox) {
+    QLabel group;
+    int data = 0;
+    RegisterAnswerRoute({&group, [&](const char*) { ++data; }, AfterAnswer::HandlerDecides,
+                         ErrorTreatment::EndsSilently});
+    startOneShot(&group);
+    answer(Instrument::ErrorAnswer(1, 10));
+    TimerRxTimer();
+    EXPECT_TRUE(dialogs.shown.empty());
+    EXPECT_EQ(data, 0);
+    EXPECT_EQ(Requester, nullptr);
+    EXPECT_FALSE(UiExchange);
+    EXPECT_FALSE(port.IsOpen());
+    countdown(30);
+    EXPECT_TRUE(dialogs.shown.empty());
+}
+
 TEST_F(Engine, AWriteWithoutRequesterEndsAtItsAnswerAndShowsAnError) {
     Requester = nullptr;
     UiExchange = true;
@@ -257,6 +274,25 @@ TEST_F(Engine, AnAnswerNobodyWaitsForOnlyTouchesTheStatusBar) {
     WorkState = 17;  // no such work
     PostWorkEvent(EvTimeout);
     EXPECT_EQ(WorkState, WorkIdle);
+}
+
+TEST_F(Engine, StatusPanelOneIsEmptiedByAStopAndWhenNoWorkRuns) {
+    const struct {
+        std::uint8_t work;  // the work running when the event comes; it keeps running
+        std::uint16_t event;
+        int emptied;
+    } cases[] = {
+        {WorkMeasurement, EvStop, 1},      {WorkLinkCheck, EvStop, 1},      {WorkMeasurement, EvAnswer, 0},
+        {WorkMeasurement, EvDelay, 0},     {WorkLinkCheck, EvStart, 0},     {WorkIdle, EvAnswer, 1},
+        {WorkIdle, EvStop, 1},
+    };
+    for (const auto& c : cases) {
+        recordWork(c.work);
+        panel1Cleared = 0;
+        PostWorkEvent(c.event);
+        EXPECT_EQ(WorkState, c.work) << int(c.work) << " event " << c.event;
+        EXPECT_EQ(panel1Cleared, c.emptied) << int(c.work) << " event " << c.event;
+    }
 }
 
 TEST_F(Engine, TheReceivePumpReadsNoMoreThanItsBufferLessTwo) {

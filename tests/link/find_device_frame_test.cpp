@@ -46,11 +46,16 @@ using Rows = std::vector<std::pair<QString, QString>>;
 struct SettingsPageStandIn {
     int stage = 0;
     bool readsOn = true;  // false: every call ends the read at once, sending nothing
+    int silentCalls = 0;  // this many first calls neither send nor end the read
     std::vector<int> stagesSet;
     std::vector<std::string> answers;
 
     void rx(const char* data) {
         answers.emplace_back(data);
+        if (silentCalls > 0) {
+            --silentCalls;
+            return;
+        }
         if (readsOn && stage == 1) {
             SendRequest(*MainPort, static_cast<std::uint8_t>(DevAddr), CmdRead, 259, 0, 1);
             stage = 2;
@@ -458,7 +463,10 @@ TEST_F(ConnectionPage, TheSettingsReadsDelayPassesTheLastCompleteAnswerNotAHalfR
         host.service(0);
         TimerRxTimer();
     };
-    settings.readsOn = false;  // the settings page asks for nothing more, so only the delay goes on
+    // The settings page asks for nothing more and ends its read only when called again, so only
+    // the delay goes on.
+    settings.readsOn = false;
+    settings.silentCalls = 1;
     addRow("COM2", "1");
     frame->CheckLinkClick(nullptr);
     exchange();  // the opening write's answer
@@ -478,6 +486,40 @@ TEST_F(ConnectionPage, TheSettingsReadsDelayPassesTheLastCompleteAnswerNotAHalfR
     exchange();  // the factory number
     EXPECT_EQ(factoryNumber.text(), "815");
     EXPECT_EQ(WorkState, WorkIdle);
+}
+
+TEST_F(ConnectionPage, TheFactoryNumberIsAskedForAsSoonAsTheSettingsReadEnds) {
+    platform::MemoryLine line;
+    platform::SetComOpener([&](const std::string&) { return line.openHost(); });
+    Instrument instrument(1);
+    instrument.setWord(3, 30, 4242);
+    sim::MemoryHost host(instrument, line);
+    auto exchange = [&] {
+        host.service(0);
+        TimerRxTimer();
+    };
+    struct Case {
+        bool readsOn;  // the settings read asks for the reference type, or ends at its first answer
+        std::vector<std::string> requests;
+    } cases[] = {
+        {true, {"1;11;1;0;1;1;", "1;10;16;2;4;", "1;10;259;0;1;", "1;10;30;3;2;"}},
+        {false, {"1;11;1;0;1;1;", "1;10;16;2;4;", "1;10;30;3;2;"}},
+    };
+    for (const Case& c : cases) {
+        settings = {};
+        settings.readsOn = c.readsOn;
+        instrument.clearRequests();
+        factoryNumber.clear();
+        frame->ListView1->clear();
+        addRow("COM2", "1");
+        frame->CheckLinkClick(nullptr);
+        // No countdown tick runs: the work goes on from answer to answer.
+        for (std::size_t answer = 0; answer < c.requests.size() && WorkState == WorkLinkCheck; ++answer)
+            exchange();
+        EXPECT_EQ(instrument.requests(), c.requests) << c.readsOn;
+        EXPECT_EQ(factoryNumber.text(), "4242") << c.readsOn;
+        EXPECT_EQ(WorkState, WorkIdle) << c.readsOn;
+    }
 }
 
 }  // namespace

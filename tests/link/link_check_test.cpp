@@ -63,4 +63,41 @@ TEST_F(LinkCheckMachine, EndsOnAStopTheAnswerTimeOutOrItsGuardAndUnlocksTheContr
     }
 }
 
+TEST_F(LinkCheckMachine, WaitsInTheSettingsReadUntilTheSettingsPageHasReadEverything) {
+    // The settings page's stage machine: two more answers after the first, then done.
+    int stage = -1;
+    std::vector<std::string> settingsAnswers;
+    hooks.setSettingsStage = [&](int value) { stage = value; };
+    hooks.settingsStage = [&] { return stage; };
+    hooks.rxSettings = [&](const char* data) {
+        settingsAnswers.push_back(data);
+        stage = stage >= 3 ? 0 : stage + 1;
+    };
+    QString factoryNumber;
+    hooks.setFactoryNumber = [&](const QString& text) { factoryNumber = text; };
+    const auto answer = [](const char* text) { PostWorkEvent(EvAnswer, {text, nullptr}); };
+
+    WorkState = WorkLinkCheck;
+    PostWorkEvent(EvStart);
+    EXPECT_TRUE(line.takeFromHost().starts_with("\xff:1;11;1;0;1;1;"));
+    answer("");  // to the opening write
+    EXPECT_TRUE(line.takeFromHost().starts_with("\xff:1;10;16;2;4;"));
+    EXPECT_EQ(WorkStep, 2);
+    answer("block 1");
+    EXPECT_EQ(WorkStep, 3);
+    EXPECT_EQ(stage, 2);
+    answer("block 2");
+    EXPECT_EQ(WorkStep, 3) << "the settings page is not done";
+    EXPECT_EQ(line.takeFromHost(), "") << "no factory number read yet";
+    answer("block 3");
+    EXPECT_EQ(stage, 0);
+    EXPECT_EQ(WorkStep, 4);
+    EXPECT_TRUE(line.takeFromHost().starts_with("\xff:1;10;30;3;2;")) << "the factory number is read now";
+    EXPECT_EQ(settingsAnswers, (std::vector<std::string>{"block 1", "block 2", "block 3"}));
+    answer("00042");
+    EXPECT_EQ(factoryNumber, "00042");
+    EXPECT_EQ(WorkState, WorkIdle);
+    EXPECT_EQ(locks, (std::vector<bool>{true, false}));
+}
+
 }  // namespace

@@ -9,8 +9,10 @@
 #include <QInputDialog>
 #include <QMessageBox>
 #include <QTimer>
+#include <QTranslator>
 #include <algorithm>
 #include <functional>
+#include <memory>
 
 #include "platform/clock.h"
 #include "platform/file_filter.h"
@@ -275,6 +277,33 @@ TEST_F(QtDialogs, MessageBoxKeepsItsCaptionAndAnswersWithIds) {
         EXPECT_EQ(caption, "Своя подпись");
         EXPECT_EQ(buttons, c.buttons) << c.flags;
     }
+}
+
+TEST_F(QtDialogs, SystemBoxesSpeakRussianOnceTheLanguageIsInstalledAndMessageDialogsStayEnglish) {
+    const auto buttonsOf = [](const std::function<void()>& show) {
+        QStringList buttons;
+        WhenShown<QMessageBox>([&](QMessageBox& box) {
+            buttons = ButtonTexts(box);
+            box.close();
+        });
+        show();
+        return buttons;
+    };
+    const auto closePrompt = [] {
+        MessageBox(nullptr, QString::fromUtf8("Сохранить текущие настройки ?"), "", MB_ICONQUESTION | MB_YESNOCANCEL);
+    };
+    const auto confirmation = [] { MessageDlg("Text", MsgDlgType::Confirmation, mbYes | mbNo | mbOK | mbCancel); };
+    const QStringList english = {"&No", "&Yes", "Cancel"};
+    ASSERT_EQ(buttonsOf(closePrompt), english) << "no translation before the start-up installs it";
+    {
+        const std::unique_ptr<QTranslator> language = InstallSystemLanguage();
+        ASSERT_NE(language, nullptr) << "qt6-translations-l10n provides qtbase_ru.qm";
+        EXPECT_EQ(buttonsOf(closePrompt), (QStringList{QString::fromUtf8("&Да"), QString::fromUtf8("&Нет"),
+                                                       QString::fromUtf8("Отмена")}));
+        EXPECT_EQ(buttonsOf([] { MessageBox(nullptr, "Text", "", MB_OK); }), QStringList{"OK"});
+        EXPECT_EQ(buttonsOf(confirmation), (QStringList{"&No", "&Yes", "Cancel", "OK"}));
+    }
+    EXPECT_EQ(buttonsOf(closePrompt), english) << "gone with its translator";
 }
 
 TEST_F(QtDialogs, ShowMessageIsTitledWithTheApplicationsName) {

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <clocale>
+#include <cmath>
 #include <cstdio>
 #include <optional>
 
@@ -38,6 +39,10 @@ TEST(ScanDecimal, ReadsTheLongestDecimalPrefixOnly) {
         {"inf", std::nullopt, 0},
         {"-infinity", std::nullopt, 0},
         {"1e999", std::nullopt, 0},
+        {"-1e999", std::nullopt, 0},
+        // Too small for a double reads as zero, as "%f" reads it.
+        {"1e-400", 0.0, 6},
+        {"-1e-400x", -0.0, 7},
     };
     for (const ScanCase& c : cases) {
         std::size_t consumed = 0;
@@ -45,6 +50,58 @@ TEST(ScanDecimal, ReadsTheLongestDecimalPrefixOnly) {
         EXPECT_EQ(value, c.value) << "text: \"" << c.text << "\"";
         if (c.value) {
             EXPECT_EQ(consumed, c.consumed) << "text: \"" << c.text << "\"";
+        }
+    }
+}
+
+struct FloatScanCase {
+    const char* text;
+    std::optional<float> value;
+    std::size_t consumed;
+};
+
+TEST(ScanFloat, RoundsOnceFromTheTextAndKeepsToTheFloatRange) {
+    const FloatScanCase cases[] = {
+        {"12.5", 12.5f, 4},
+        {"  -3.25xyz", -3.25f, 7},
+        {"12,5", 12.0f, 2},
+        {"1.5e-", 1.5f, 3},
+        {"0x1p3", 0.0f, 1},
+        {"0.1", 0.1f, 3},
+        // Just above the midpoint of 1 and the next float: straight to float it rounds up; through
+        // a double it would first land on the midpoint itself and then round to even, to 1.
+        {"1.000000059604644775390625000000001", 1.00000011920928955078125f, 35},
+        // The midpoint itself rounds to even.
+        {"1.000000059604644775390625", 1.0f, 26},
+        {"3.4028235e38", 3.4028235e38f, 12},
+        {"-3.4028235e38", -3.4028235e38f, 13},
+        {"3.4028235677973366e38", 3.4028235e38f, 21},
+        // A float cannot hold these: no number, never infinity.
+        {"1e39", std::nullopt, 0},
+        {"-1e39", std::nullopt, 0},
+        {"3.4028236e38", std::nullopt, 0},
+        {"340282360000000000000000000000000000000", std::nullopt, 0},
+        {"1e999", std::nullopt, 0},
+        // Too small for a float reads as zero.
+        {"1e-400", 0.0f, 6},
+        {"1e-46", 0.0f, 5},
+        {"0.00000000000000000000000000000000000000000000001", 0.0f, 49},
+        {"-1e-400", -0.0f, 7},
+        {"1.4e-45", 1.4e-45f, 7},
+        {"", std::nullopt, 0},
+        {"-", std::nullopt, 0},
+        {".", std::nullopt, 0},
+        {"nan", std::nullopt, 0},
+        {"inf", std::nullopt, 0},
+        {"-infinity", std::nullopt, 0},
+    };
+    for (const FloatScanCase& c : cases) {
+        std::size_t consumed = 0;
+        const std::optional<float> value = platform::ScanFloat(c.text, &consumed);
+        EXPECT_EQ(value, c.value) << "text: \"" << c.text << "\"";
+        if (c.value) {
+            EXPECT_EQ(consumed, c.consumed) << "text: \"" << c.text << "\"";
+            EXPECT_EQ(std::signbit(*value), std::signbit(*c.value)) << "text: \"" << c.text << "\"";
         }
     }
 }

@@ -102,15 +102,14 @@ class RecordingObject : public IDispatch {
         if (isPut && (!namedPut || params->cArgs < 1)) return DISP_E_PARAMNOTOPTIONAL;
         if (!isPut && params->cNamedArgs != 0) return DISP_E_NONAMEDARGS;
 
-        if (const HRESULT failure = world_.FailureFor(label_, call.member); Failed(failure)) return failure;
+        std::string child = call.member;
+        if (!call.arguments.empty()) {
+            child += "(";
+            for (std::size_t i = 0; i < call.arguments.size(); ++i) child += (i ? "," : "") + call.arguments[i];
+            child += ")";
+        }
+        if (const HRESULT failure = world_.FailureFor(label_, call.member, child); Failed(failure)) return failure;
         if (result && !isPut) {
-            std::string child = call.member;
-            if (!call.arguments.empty()) {
-                child += "(";
-                for (std::size_t i = 0; i < call.arguments.size(); ++i)
-                    child += (i ? "," : "") + call.arguments[i];
-                child += ")";
-            }
             result->vt = VT_DISPATCH;
             result->pdispVal = new RecordingObject(world_, child);
         }
@@ -135,13 +134,19 @@ VARIANT RecordingWorld::NewVariant(const std::string& label) {
     return value;
 }
 
-void RecordingWorld::Fail(const std::string& member, HRESULT code, const std::string& receiverPrefix) {
-    failures_.push_back({member, receiverPrefix, code});
+void RecordingWorld::Fail(const std::string& member, HRESULT code, const std::string& receiverPrefix, int spared) {
+    failures_.push_back({member, receiverPrefix, code, spared});
 }
 
-HRESULT RecordingWorld::FailureFor(const std::string& receiver, const std::string& member) const {
-    for (const auto& failure : failures_) {
-        if (failure.member == member && receiver.rfind(failure.receiverPrefix, 0) == 0) return failure.code;
+HRESULT RecordingWorld::FailureFor(const std::string& receiver, const std::string& member, const std::string& child) {
+    for (auto& failure : failures_) {
+        if ((failure.member == member || failure.member == child) && receiver.rfind(failure.receiverPrefix, 0) == 0) {
+            if (failure.spared > 0) {
+                --failure.spared;
+                continue;
+            }
+            return failure.code;
+        }
     }
     return S_OK;
 }

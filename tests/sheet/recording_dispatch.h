@@ -38,8 +38,10 @@ class RecordingWorld {
     platform::VARIANT NewVariant(const std::string& label);
 
     // Every later invoke of the member fails with the code; with a receiver prefix, only on
-    // receivers whose label starts with it.
-    void Fail(const std::string& member, platform::HRESULT code, const std::string& receiverPrefix = "");
+    // receivers whose label starts with it. The member may name its arguments the way labels do
+    // ("Item(i4:3)") to fail only that call; the first `spared` matching invokes still succeed.
+    void Fail(const std::string& member, platform::HRESULT code, const std::string& receiverPrefix = "",
+              int spared = 0);
     // The member's look-up fails with DISP_E_UNKNOWNNAME, or throws.
     void Unknown(const std::string& member) { unknown_[member] = false; }
     void ThrowOnLookup(const std::string& member) { unknown_[member] = true; }
@@ -51,12 +53,13 @@ class RecordingWorld {
 
   private:
     friend class RecordingObject;
-    platform::HRESULT FailureFor(const std::string& receiver, const std::string& member) const;
+    platform::HRESULT FailureFor(const std::string& receiver, const std::string& member, const std::string& child);
 
     struct Failure {
         std::string member;
         std::string receiverPrefix;
         platform::HRESULT code;
+        int spared;
     };
     std::vector<Failure> failures_;
     std::map<std::string, bool> unknown_;  // member -> throws

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QCoreApplication>
@@ -9,8 +10,12 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QTabWidget>
+#include <QTest>
 #include <QTimer>
 #include <QTreeWidget>
+#include <initializer_list>
+#include <string>
+#include <vector>
 
 #include "app/controls/frame_graph.h"
 #include "app/controls/graph_series.h"
@@ -161,6 +166,56 @@ TEST_F(MeasurementPage, AGraphBoxOfAnUntickedRowCannotBeTicked) {
     EXPECT_FALSE(meas->cbToGraph_Ch4->isChecked());
     EXPECT_TRUE(meas->cbToGraph_Ch1->isChecked());
     EXPECT_EQ(item(3)->text(5), "");
+}
+
+TEST_F(MeasurementPage, GraphBoxesThePageSetsShowAndHideTheirSeries) {
+    const auto active = [this] {
+        std::vector<bool> series;
+        for (int i = 0; i <= 4; ++i) series.push_back(meas->FrameGraph1->Series[static_cast<std::size_t>(i)]->Active());
+        return series;
+    };
+    // Showing the page cleared the boxes of the unused channels 2 and 4.
+    EXPECT_EQ(active(), (std::vector<bool>{true, true, false, true, false}));
+    item(0)->setCheckState(0, Qt::Unchecked);
+    pressOnCell(0, 0);
+    EXPECT_FALSE(meas->cbToGraph_Ch1->isChecked());
+    EXPECT_EQ(active(), (std::vector<bool>{true, false, false, true, false}));
+    item(0)->setCheckState(0, Qt::Checked);
+    pressOnCell(0, 0);
+    EXPECT_EQ(active(), (std::vector<bool>{true, true, false, true, false}));
+
+    meas->cbToGraph_Ch3->setChecked(true);
+    item(2)->setCheckState(0, Qt::Unchecked);
+    meas->RefreshChannelRows();
+    EXPECT_FALSE(meas->cbToGraph_Ch3->isChecked());
+    EXPECT_EQ(active(), (std::vector<bool>{true, true, false, false, false})) << "an unticked row's channel goes too";
+}
+
+// Keys as a user's: the window is the active one and the keys go to the focused control.
+TEST_F(MeasurementPage, EnterPressesStartExceptInThePressureEditor) {
+    window->activateWindow();
+    QCoreApplication::processEvents();
+    ASSERT_EQ(QApplication::activeWindow(), window.get());
+    for (QWidget* control : std::initializer_list<QWidget*>{meas->eb_P_etl, meas->cbPetlSource, meas->cbTypeGraph,
+                                                           meas->lv_Meas, meas->cbToGraph_Ch0}) {
+        const std::string name = control->objectName().toStdString();
+        control->setFocus();
+        ASSERT_TRUE(control->hasFocus()) << name;
+        QTest::keyClick(control, Qt::Key_Return);
+        EXPECT_FALSE(meas->BitBtn_Stop->isHidden()) << name;
+        EXPECT_EQ(WorkState, WorkMeasurement) << name;
+        QTest::keyClick(control, Qt::Key_Return);
+        EXPECT_FALSE(meas->BitBtn_Stop->isHidden()) << "Enter never stops a run: " << name;
+        meas->BitBtn_StopClick();
+    }
+
+    pressOnCell(2, 6);
+    ASSERT_TRUE(meas->edP_hand->hasFocus());
+    QTest::keyClicks(meas->edP_hand, "7");
+    QTest::keyClick(meas->edP_hand, Qt::Key_Return);
+    EXPECT_TRUE(meas->edP_hand->isHidden());
+    EXPECT_TRUE(meas->BitBtn_Stop->isHidden()) << "Enter closes the editor and starts nothing";
+    EXPECT_EQ(WorkState, WorkIdle);
 }
 
 TEST_F(MeasurementPage, TheTypedPressureOfAChannelWithoutOutputIsEditedInPlace) {

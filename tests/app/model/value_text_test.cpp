@@ -102,6 +102,11 @@ TEST(NumberReading, TakesTheLongestDecimalPrefixAndNothingElse) {
         {"1e39", std::nullopt},
         {"-1e39", std::nullopt},
         {"1e999", std::nullopt},
+        {"3.4028235e38", 3.4028235e38f},
+        // Rounded once, from the text to the float, never through a double.
+        {"1.000000059604644775390625000000001", 1.00000011920928955078125f},
+        // Too small for a float: zero, as "%f" reads it.
+        {"1e-400", 0.0f},
         {"б1", std::nullopt},
         {"−1", std::nullopt},  // U+2212, not the hyphen-minus
     };

@@ -1,15 +1,20 @@
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QGroupBox>
+#include <QInputDialog>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLayout>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTableWidget>
+#include <QTest>
+#include <QTimer>
 #include <cstring>
 #include <vector>
 
@@ -227,6 +232,37 @@ TEST_F(SetupPage, EqualLimitsFailTheApplyAndUnreadableOnesCountAsZero) {
     EXPECT_EQ(ChannelInt(record, 1, channel::Dependency), 1);
 }
 
+TEST_F(SetupPage, NumbersBeyondTheFloatRangeAreNoNumbersAndTinyOnesAreZero) {
+    showPage();
+    const struct {
+        const char* lower;
+        const char* upper;
+        const char* tolerance;
+        const char* factor;
+        const char* lowerShown;
+        const char* upperShown;
+        const char* toleranceShown;
+        const char* factorShown;
+    } cases[] = {
+        {"-5", "1e39", "-1e39", "1e-400", "-5.0000", "0.0000", "0.000", "0.0000"},
+        {"1e-400", "3.4028235e38", "2", "0.25", "0.0000", "340282346638528859811704183484516925440.0000", "2.000",
+         "0.2500"},
+        {"-1e39", "10", "1e38", "1", "0.0000", "10.0000", "99999996802856924650656260769173209088.000", "1.0000"},
+    };
+    for (const auto& c : cases) {
+        fillValidPage();
+        fillRow(1, {"УЛМ-41", "M1", "S1", c.lower, c.upper, "  кПа", "4 - 20 мА", "линейная", c.tolerance});
+        page->Edit_Kf_Fault->setText(c.factor);
+        dialogs.shown.clear();
+        page->BitBtn_ApplyClick(nullptr);
+        EXPECT_TRUE(dialogs.shown.empty()) << c.upper;
+        EXPECT_EQ(page->CellText(1, 4), c.lowerShown);
+        EXPECT_EQ(page->CellText(1, 5), c.upperShown);
+        EXPECT_EQ(page->CellText(1, 9), c.toleranceShown);
+        EXPECT_EQ(page->Edit_Kf_Fault->text(), c.factorShown);
+    }
+}
+
 TEST_F(SetupPage, AFailedApplyOffThePageSaysNothingOfItsOwn) {
     window->SelectPage(0);
     fillValidPage();
@@ -362,6 +398,131 @@ TEST_F(SetupPage, NamesAreAddedBeforeTheAddEntryInAllFourListsAndDeletedOnConfir
 
     page->ComboBoxModel_2->setCurrentText("not listed");
     EXPECT_FALSE(page->ComboBoxModel_1KeyDown(page->ComboBoxModel_2, Qt::Key_Delete));
+}
+
+// Focus and keys as a user's: the window is the active one and the keys go to the focused control.
+class SetupPageWithFocus : public SetupPage {
+protected:
+    void SetUp() override {
+        SetupPage::SetUp();
+        showPage();
+        window->activateWindow();
+        QCoreApplication::processEvents();
+        ASSERT_EQ(QApplication::activeWindow(), window.get());
+    }
+    void focus(QWidget* control) {
+        control->setFocus();
+        ASSERT_TRUE(control->hasFocus()) << control->objectName().toStdString();
+    }
+};
+
+TEST_F(SetupPageWithFocus, ANameAddedThroughTheRealDialogLandsInTheCell) {
+    platform::Dialogs* scripted = platform::SetDialogs(nullptr);  // Qt's own dialog
+    page->Grid_Tune->setCurrentCell(3, 1);
+    QComboBox* combo = page->ComboBoxModel_3;
+    ASSERT_TRUE(combo->hasFocus());
+    combo->setCurrentIndex(combo->count() - 2);
+    QString caption;
+    QTimer::singleShot(0, [&caption] {
+        auto* dialog = qobject_cast<QInputDialog*>(QApplication::activeModalWidget());
+        if (dialog == nullptr) {
+            ADD_FAILURE() << "no input dialog";
+            if (QWidget* other = QApplication::activeModalWidget()) other->close();
+            return;
+        }
+        caption = dialog->windowTitle();
+        auto* edit = dialog->findChild<QLineEdit*>();
+        QTest::keyClicks(edit, "  XYZ  ");
+        QTest::keyClick(edit, Qt::Key_Return);
+    });
+    QTest::keyClick(combo, Qt::Key_Down);  // onto "Добавить"
+    platform::SetDialogs(scripted);
+    EXPECT_EQ(caption, U("Добавить в список прибор"));
+    EXPECT_EQ(page->CellText(3, 1), "XYZ");
+    EXPECT_TRUE(combo->isHidden()) << "the combo is left once the name is in";
+    for (int row = 1; row <= 4; ++row) EXPECT_EQ(page->NameCombo(row)->currentText(), "XYZ") << row;
+}
+
+TEST_F(SetupPageWithFocus, EnterPressesApplyExceptInTheGridAndItsCombos) {
+    fillValidPage();
+    const struct {
+        QWidget* control;
+        bool applies;
+    } cases[] = {
+        {page->Edit1, true},           {page->Edit_Kf_Fault, true},    {page->EditName, true},
+        {page->cbGHVmodel, true},      {page->cb_ZKV_Diap, true},      {page->rb_IsPeriodic, true},
+        {page->ed_OwnerName, true},    {page->Grid_Tune, false},       {page->ComboBoxModel_1, false},
+        {page->ComboUnits, false},
+    };
+    int temperature = 20;
+    for (const auto& c : cases) {
+        const std::string name = c.control->objectName().toStdString();
+        page->Edit1->setText(QString::number(++temperature));  // a change to apply
+        ASSERT_TRUE(page->BitBtn_Apply->isEnabled());
+        const bool inPlace = c.control->isHidden();
+        c.control->show();
+        focus(c.control);
+        QTest::keyClick(c.control, Qt::Key_Return);
+        EXPECT_EQ(!page->BitBtn_Apply->isEnabled(), c.applies) << name;
+        EXPECT_EQ(SetupText(record, setup::AirTemp) == page->Edit1->text(), c.applies) << name;
+        c.control->setHidden(inPlace);
+    }
+    EXPECT_TRUE(dialogs.shown.empty());
+
+    const QString applied = SetupText(record, setup::AirTemp);
+    page->Edit1->setText("59");
+    focus(page->BitBtn_Undo);
+    QTest::keyClick(page->BitBtn_Undo, Qt::Key_Return);
+    EXPECT_EQ(page->Edit1->text(), applied) << "a focused button takes Enter itself";
+    page->Edit1->setText("58");
+    page->BitBtn_Apply->setEnabled(false);
+    focus(page->EditName);
+    QTest::keyClick(page->EditName, Qt::Key_Return);
+    EXPECT_NE(SetupText(record, setup::AirTemp), "58") << "a disabled default button is not pressed";
+}
+
+TEST_F(SetupPageWithFocus, EnterNeverPutsTypedTextIntoAComboList) {
+    for (QComboBox* combo : {page->cbGHV_type, page->cbGHVmodel, page->cbZavNo, page->cbGHV_class, page->cbGHVunits,
+                             page->cb_ZKV_Diap}) {
+        const int count = combo->count();
+        focus(combo);
+        combo->lineEdit()->selectAll();
+        QTest::keyClicks(combo, "77");
+        QTest::keyClick(combo, Qt::Key_Return);
+        EXPECT_EQ(combo->count(), count) << combo->objectName().toStdString();
+        EXPECT_EQ(combo->currentText(), "77") << combo->objectName().toStdString();
+    }
+}
+
+TEST_F(SetupPage, TheHelpLineComesAndGoesWithoutMovingAnything) {
+    showPage();
+    const auto placed = [this] {
+        page->layout()->activate();
+        return std::vector<QRect>{page->BitBtn_Apply->geometry(), page->BitBtn_Undo->geometry(),
+                                  page->Grid_Tune->geometry()};
+    };
+    const std::vector<QRect> before = placed();
+    page->Grid_Tune->setCurrentCell(1, 1);
+    ASSERT_FALSE(page->Label_help->isHidden());
+    EXPECT_EQ(placed(), before);
+    page->Grid_Tune->setCurrentCell(1, 2);
+    ASSERT_TRUE(page->Label_help->isHidden());
+    EXPECT_EQ(placed(), before);
+}
+
+TEST_F(SetupPage, TickingTheAutomaticUnitsBoxInCodeRunsItsHandler) {
+    page->BitBtn_ApplyClick(nullptr);
+    ASSERT_FALSE(page->BitBtn_Apply->isEnabled());
+    TFrameMeas* meas = window->FrameMeas1;
+    meas->cbPetlSource->setCurrentIndex(1);
+    page->cbGHVunitsFromZKV->setChecked(true);
+    EXPECT_FALSE(page->cbGHVunits->isEnabled());
+    EXPECT_TRUE(page->BitBtn_Apply->isEnabled());
+    EXPECT_EQ(meas->cbPetlSource->currentIndex(), 0);
+    EXPECT_FALSE(meas->cbPetlSource->isEnabled());
+    page->cbGHVunitsFromZKV->setChecked(false);
+    EXPECT_TRUE(page->cbGHVunits->isEnabled());
+    EXPECT_TRUE(meas->cbPetlSource->isEnabled());
 }
 
 TEST_F(SetupPage, AddDeviceNameOnAnEmptyListJustAppends) {

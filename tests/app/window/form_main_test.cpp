@@ -1,10 +1,14 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QComboBox>
+#include <QCoreApplication>
 #include <QFile>
 #include <QGroupBox>
+#include <QLabel>
 #include <QListWidget>
 #include <QMenuBar>
+#include <QStatusBar>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTimer>
@@ -130,6 +134,40 @@ TEST_F(MainWindow, WithoutElevationSaysSoAndAsksTheApplicationToQuit) {
     EXPECT_NE(window->SetupRecord, nullptr) << "the first show still runs";
 }
 
+TEST_F(MainWindow, WithoutElevationTheRealQuitEndsTheLoopWithoutTheClosePromptOrAnyWrite) {
+    platform::SetElevatedOverride(false);
+    platform::SetOsHooks({[this](const QString& path) { openedFolders << path; }, {}});  // the real quit
+    dialogs.answer(platform::IDOK);   // the refusal
+    dialogs.answer(platform::IDOK);   // the first apply's complaint of the empty page
+    dialogs.answer(platform::IDYES);  // would save, were the close prompt shown
+    start();
+    // Only a guard against hanging the run if the request were lost; it never fires otherwise.
+    QTimer guard;
+    guard.setSingleShot(true);
+    QObject::connect(&guard, &QTimer::timeout, [] { QCoreApplication::exit(1); });
+    guard.start(10000);
+    EXPECT_EQ(QCoreApplication::exec(), 0);
+    const std::vector<QString> shown = dialogs.texts();
+    ASSERT_FALSE(shown.empty());
+    EXPECT_EQ(shown[0], U("Программа запущена не от имени администратора!\n Работа программы невозможна."));
+    EXPECT_EQ(std::count(shown.begin(), shown.end(), U("Сохранить текущие настройки ?")), 0) << "no close prompt";
+    EXPECT_FALSE(std::filesystem::exists(settingsPath())) << "nothing is saved";
+    EXPECT_NE(window->SetupRecord, nullptr) << "the close never ran";
+}
+
+TEST_F(MainWindow, NoComboOfTheProgramPutsTypedTextIntoItsList) {
+    start();
+    int editable = 0;
+    for (const QWidget* top : {static_cast<const QWidget*>(window.get()), static_cast<const QWidget*>(grad.get())}) {
+        for (const QComboBox* combo : top->findChildren<QComboBox*>()) {
+            if (!combo->isEditable()) continue;
+            ++editable;
+            EXPECT_EQ(combo->insertPolicy(), QComboBox::NoInsert) << combo->objectName().toStdString();
+        }
+    }
+    EXPECT_GE(editable, 10) << "the set-up page's reference combos, instrument range and name combos";
+}
+
 TEST_F(MainWindow, StatusOperationsPickTheirTextsByIndex) {
     start();
     window->ShowLinkState(true);
@@ -144,6 +182,16 @@ TEST_F(MainWindow, StatusOperationsPickTheirTextsByIndex) {
     }
     window->ShowWorkName(0);
     EXPECT_EQ(window->StatusPanelText(2), "");
+}
+
+TEST_F(MainWindow, AStopEventEmptiesStatusPanelOne) {
+    start();
+    auto* panel = window->StatusBar1->findChild<QLabel*>("StatusPanel1");
+    ASSERT_NE(panel, nullptr);
+    panel->setText("stale");
+    WorkState = WorkMeasurement;
+    PostWorkEvent(EvStop);
+    EXPECT_EQ(window->StatusPanelText(1), "");
 }
 
 // The close prompt's three answers.

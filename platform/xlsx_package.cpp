@@ -1,0 +1,203 @@
+#include "platform/xlsx_package.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <zip.h>
+
+#include <cerrno>
+#include <cstring>
+#include <memory>
+#include <set>
+
+namespace platform::xlsx {
+namespace {
+
+// A workbook of ours is a few hundred kilobytes; anything near this is not one, or is a zip bomb.
+constexpr zip_uint64_t kLargestPart = 64u << 20;
+constexpr zip_uint64_t kLargestPackage = 256u << 20;
+
+struct ZipCloser {
+    void operator()(zip_t* archive) const { zip_discard(archive); }
+};
+using ZipHandle = std::unique_ptr<zip_t, ZipCloser>;
+
+std::string ZipErrorText(int code) {
+    zip_error_t error;
+    zip_error_init_with_code(&error, code);
+    std::string text = zip_error_strerror(&error);
+    zip_error_fini(&error);
+    return text;
+}
+
+std::string ReadEntry(zip_t* archive, zip_uint64_t index, zip_uint64_t size, Status& status) {
+    zip_file_t* file = zip_fopen_index(archive, index, 0);
+    if (file == nullptr) {
+        status = Status::Refused(std::string("unreadable zip entry: ") + zip_strerror(archive));
+        return {};
+    }
+    std::string bytes(size, '\0');
+    zip_int64_t got = size == 0 ? 0 : zip_fread(file, bytes.data(), size);
+    zip_fclose(file);
+    if (got < 0 || static_cast<zip_uint64_t>(got) != size) {
+        status = Status::Refused("a zip entry is shorter than its directory says");
+    }
+    return bytes;
+}
+
+std::string BuildZip(const std::vector<std::pair<std::string, std::string>>& parts, Status& status) {
+    zip_error_t error;
+    zip_error_init(&error);
+    zip_source_t* buffer = zip_source_buffer_create(nullptr, 0, 0, &error);
+    if (buffer == nullptr) {
+        status = Status::Refused(zip_error_strerror(&error));
+        zip_error_fini(&error);
+        return {};
+    }
+    zip_t* archive = zip_open_from_source(buffer, ZIP_TRUNCATE, &error);
+    if (archive == nullptr) {
+        status = Status::Refused(zip_error_strerror(&error));
+        zip_error_fini(&error);
+        zip_source_free(buffer);
+        return {};
+    }
+    zip_error_fini(&error);
+    // The archive frees its source on close; the bytes are read from it afterwards.
+    zip_source_keep(buffer);
+    for (const auto& [name, bytes] : parts) {
+        zip_source_t* data = zip_source_buffer(archive, bytes.data(), bytes.size(), 0);
+        if (data == nullptr || zip_file_add(archive, name.c_str(), data, ZIP_FL_ENC_UTF_8) < 0) {
+            if (data != nullptr) zip_source_free(data);
+            status = Status::Refused(std::string("cannot add ") + name + ": " + zip_strerror(archive));
+            zip_discard(archive);
+            zip_source_free(buffer);
+            return {};
+        }
+    }
+    if (zip_close(archive) < 0) {
+        status = Status::Refused(std::string("cannot build the package: ") + zip_strerror(archive));
+        zip_discard(archive);
+        zip_source_free(buffer);
+        return {};
+    }
+    std::string bytes;
+    if (zip_source_open(buffer) == 0) {
+        zip_source_seek(buffer, 0, SEEK_END);
+        const zip_int64_t size = zip_source_tell(buffer);
+        zip_source_seek(buffer, 0, SEEK_SET);
+        if (size > 0) {
+            bytes.resize(static_cast<std::size_t>(size));
+            if (zip_source_read(buffer, bytes.data(), bytes.size()) != size) bytes.clear();
+        }
+        zip_source_close(buffer);
+    }
+    zip_source_free(buffer);
+    if (bytes.empty()) status = Status::Refused("the package came out empty");
+    return bytes;
+}
+
+std::string SystemError(const std::string& what, const std::string& path) {
+    return what + " " + path + ": " + std::strerror(errno);
+}
+
+}  // namespace
+
+Status Package::Load(const std::string& path, Package& into) {
+    int code = 0;
+    ZipHandle archive(zip_open(path.c_str(), ZIP_RDONLY, &code));
+    if (!archive) return Status::Refused(path + " is not a workbook package: " + ZipErrorText(code));
+    const zip_int64_t count = zip_get_num_entries(archive.get(), 0);
+    Package package;
+    std::set<std::string> seen;
+    zip_uint64_t total = 0;
+    for (zip_int64_t i = 0; i < count; ++i) {
+        zip_stat_t stat;
+        zip_stat_init(&stat);
+        if (zip_stat_index(archive.get(), static_cast<zip_uint64_t>(i), 0, &stat) != 0 ||
+            !(stat.valid & ZIP_STAT_NAME) || !(stat.valid & ZIP_STAT_SIZE)) {
+            return Status::Refused(path + ": unreadable zip directory");
+        }
+        std::string name = stat.name;
+        if (name.empty() || name.back() == '/') continue;  // folders are not parts
+        if (!seen.insert(name).second)
+            return Status::Refused(path + ": the part " + name + " is stored twice");
+        total += stat.size;
+        if (stat.size > kLargestPart || total > kLargestPackage) {
+            return Status::Refused(path + ": too large for a workbook");
+        }
+        Status status = Status::Ok();
+        std::string bytes = ReadEntry(archive.get(), static_cast<zip_uint64_t>(i), stat.size, status);
+        if (!status) return Status::Refused(path + ": " + status.why());
+        package.parts_.emplace_back(std::move(name), std::move(bytes));
+    }
+    into = std::move(package);
+    return Status::Ok();
+}
+
+Status Package::Save(const std::string& path) const {
+    Status status = Status::Ok();
+    const std::string bytes = BuildZip(parts_, status);
+    if (!status) return status;
+    return ReplaceFile(path, bytes);
+}
+
+const std::string* Package::Find(const std::string& name) const {
+    for (const auto& part : parts_) {
+        if (part.first == name) return &part.second;
+    }
+    return nullptr;
+}
+
+void Package::Put(const std::string& name, std::string bytes) {
+    for (auto& part : parts_) {
+        if (part.first == name) {
+            part.second = std::move(bytes);
+            return;
+        }
+    }
+    parts_.emplace_back(name, std::move(bytes));
+}
+
+std::vector<std::string> Package::Names() const {
+    std::vector<std::string> names;
+    for (const auto& part : parts_) names.push_back(part.first);
+    return names;
+}
+
+Status ReplaceFile(const std::string& path, const std::string& bytes) {
+    const std::size_t slash = path.rfind('/');
+    const std::string folder = slash == std::string::npos ? "." : path.substr(0, slash);
+    const std::string base = slash == std::string::npos ? path : path.substr(slash + 1);
+    std::string temporary;
+    int fd = -1;
+    for (int attempt = 0; fd < 0 && attempt < 100; ++attempt) {
+        temporary = folder + "/." + base + "." + std::to_string(getpid()) + "." + std::to_string(attempt);
+        fd = open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd < 0 && errno != EEXIST) return Status::Refused(SystemError("cannot write beside", path));
+    }
+    if (fd < 0) return Status::Refused("no free temporary name beside " + path);
+    struct stat old;
+    if (stat(path.c_str(), &old) == 0) fchmod(fd, old.st_mode & 07777);
+    std::size_t written = 0;
+    while (written < bytes.size()) {
+        const ssize_t n = write(fd, bytes.data() + written, bytes.size() - written);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) break;
+        written += static_cast<std::size_t>(n);
+    }
+    const bool complete = written == bytes.size() && fsync(fd) == 0;
+    const bool closed = close(fd) == 0;
+    if (!complete || !closed) {
+        const std::string why = SystemError("cannot write", temporary);
+        unlink(temporary.c_str());
+        return Status::Refused(why);
+    }
+    if (rename(temporary.c_str(), path.c_str()) != 0) {
+        const std::string why = SystemError("cannot replace", path);
+        unlink(temporary.c_str());
+        return Status::Refused(why);
+    }
+    return Status::Ok();
+}
+
+}  // namespace platform::xlsx

@@ -1,0 +1,79 @@
+#pragma once
+
+#include <memory>
+#include <pugixml.hpp>
+#include <string>
+#include <vector>
+
+#include "platform/xlsx_refs.h"
+#include "platform/xlsx_status.h"
+
+namespace platform::xlsx {
+
+// Rows taken out of a sheet to be put in again elsewhere, with what a copy of them carries: their
+// attributes and cells (styles, values), the merges inside them, and the parts of conditional formats,
+// validations and hyperlinks that lie on them.
+struct RowBlock {
+    int first = 0;
+    int last = 0;
+    std::unique_ptr<pugi::xml_document> rows = std::make_unique<pugi::xml_document>();
+    std::vector<Area> merges;
+    struct Part {
+        pugi::xml_node holder;  // the format or validation of the source sheet the area belongs to
+        Area area;
+    };
+    std::vector<Part> formatParts;
+    std::unique_ptr<pugi::xml_document> hyperlinks = std::make_unique<pugi::xml_document>();
+};
+
+// One worksheet part. Row and cell references are made explicit when it is read, so every row and cell
+// carries its r.
+class Sheet {
+  public:
+    explicit Sheet(pugi::xml_document& doc);
+
+    pugi::xml_node FindCell(int row, int column) const;
+    // The cell, created in its place when missing; a new cell takes the style its row or column gives.
+    pugi::xml_node MakeCell(int row, int column);
+    void SetSharedString(int row, int column, int index);
+    // Empties the cell's value; the cell keeps its style.
+    void ClearValue(int row, int column);
+
+    // The elements whose text is a formula: cell formulas, conditional format and validation formulas.
+    std::vector<pugi::xml_node> FormulaElements() const;
+    long long SharedStringCells() const;
+
+    // Whether the rows can move as the shift says without losing anything or leaving a part half moved.
+    Status CheckShift(const RowShift& shift) const;
+    // Moves the rows and every area of the sheet's own part that follows them (merges, formats,
+    // validations, hyperlinks, page breaks, filters); formulas are the workbook's to rewrite.
+    void ShiftRows(const RowShift& shift);
+
+    Status CopyRows(int first, int last, RowBlock& block) const;
+    // Whether the block's merges fit at `at` once the shift has made room.
+    Status CheckPlacement(const RowBlock& block, int at, const RowShift& shift) const;
+    // Puts the block's rows at `at` (the rows there must be free); areas of formats and the hyperlinks go
+    // along when the block came from this same sheet. Returns the hyperlinks added, which still name
+    // their originals' relationships.
+    std::vector<pugi::xml_node> PlaceRows(const RowBlock& block, int at, bool sameSheet);
+
+    void SetTabSelected(bool selected);
+    // Brings the dimension and the rows' column spans in line with the cells, before writing.
+    void Tidy();
+
+  private:
+    struct AreaList;
+    std::vector<AreaList> AreaLists() const;
+    pugi::xml_node Part(std::string_view local) const;
+    pugi::xml_node FindRow(int row) const;
+    pugi::xml_node MakeRow(int row);
+    int InheritedStyle(const pugi::xml_node& row, int column) const;
+
+    pugi::xml_node worksheet_;
+    pugi::xml_node sheetData_;
+};
+
+// Removes an element and then the containers it leaves empty, keeping their count attributes right.
+void RemoveElement(pugi::xml_node element);
+
+}  // namespace platform::xlsx

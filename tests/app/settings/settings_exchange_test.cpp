@@ -1,0 +1,477 @@
+// The settings page against the simulated instrument on a pseudo-terminal: settings, clock,
+// factory number, zero setting, every failure, and the link check's tail.
+#include <gtest/gtest.h>
+
+#include <QComboBox>
+#include <QDateEdit>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTimeEdit>
+#include <QTreeWidget>
+#include <chrono>
+#include <cstring>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "app/model/device_clock.h"
+#include "app/settings/frame_settings.h"
+#include "app/setup/frame_tune.h"
+#include "link/exchange_state.h"
+#include "link/find_device_frame.h"
+#include "link/my_comm.h"
+#include "platform/clock.h"
+#include "platform/utf8_literal.h"
+#include "tests/app/simulator_window_fixture.h"
+#include "tests/support/printers.h"
+
+namespace {
+
+using sim::Fault;
+
+std::vector<std::uint8_t> Bytes(const TDeviceSettings& record) {
+    const auto bytes = SettingsBytes(record);
+    return {bytes.begin(), bytes.end()};
+}
+
+// The first field of each request since the instrument last forgot them, without address.
+std::vector<std::string> Requests(const sim::Instrument& instrument) {
+    std::vector<std::string> bodies;
+    for (const std::string& body : instrument.requests()) bodies.push_back(body.substr(body.find(';') + 1));
+    return bodies;
+}
+
+class SettingsOnSimulator : public WindowOnSimulator {
+  protected:
+    void SetUp() override {
+        WindowOnSimulator::SetUp();
+        page = window->FrameZKV_Settings1;
+        platform::SetClockHooks({{},
+                                 [this](unsigned ms) { slept.push_back(ms); },
+                                 [this](std::string_view text) { debugLines.emplace_back(text); }});
+    }
+
+    // The line moves until no answer is awaited any more.
+    bool settle() {
+        return pumpUntil([] { return TimeoutTicks < 0; });
+    }
+
+    // Sends, then lets the answer time-out run out without the line moving.
+    void timeOut(const std::function<void()>& click) {
+        const std::size_t before = instrument.requests().size();
+        click();
+        ASSERT_TRUE(testing_support::WaitUntil([&] {
+            host.service(0);
+            return instrument.requests().size() > before;
+        }));
+        countdown(AnswerTimeoutTicks + 1);
+    }
+
+    void putSettings(const TDeviceSettings& record) { instrument.setBlock(2, 16, Bytes(record)); }
+    std::vector<std::uint8_t> instrumentSettings() const { return instrument.blockAt(2, 16, 48); }
+
+    TFrameZKV_Settings* page = nullptr;
+    std::vector<std::string> debugLines;
+};
+
+// Settings no control shows as they are, around values the controls do show.
+TDeviceSettings InstrumentsOwnSettings() {
+    TDeviceSettings record = DefaultDeviceSettings();
+    record.Year = 124;  // the hidden year spin edit stops at 99
+    record.ArchiveWord[0] = 0x34;
+    record.ArchiveWord[1] = 0x12;
+    record.Averaging = 25;  // above the spin edit's 20
+    record.Digits = 3;
+    record.SupplyVoltage = 1;
+    record.RelayTest = 2;  // no item
+    record.Buzzer = 0;
+    record.RefUnit = 7;
+    record.SensorUnit = 9;
+    record.CurrentRange = 0;
+    record.Unused[0] = 1;
+    record.Unused[3] = 4;
+    record.SensorHiP = 2500.5f;
+    record.SensorLoP = 0.00001f;  // shown as 0.0000
+    record.RefHi = 1.6f;
+    record.RefLo = -0.5f;
+    record.SensorNo[0] = 1234567;
+    record.SensorNo[1] = 42;
+    record.SensorNo[2] = 123456789;  // nine digits in an edit of eight
+    record.SensorNo[3] = 99999999;
+    return record;
+}
+
+TEST_F(SettingsOnSimulator, ReadingChangingWritingAndReadingAgainGivesTheSameRecord) {
+    const TDeviceSettings own = InstrumentsOwnSettings();
+    putSettings(own);
+    instrument.setByte(0, 259, 7);  // a reference without its own range registers
+
+    page->ReadConf->click();
+    ASSERT_TRUE(settle());
+    EXPECT_EQ(Requests(instrument), (std::vector<std::string>{"10;16;2;4;", "10;48;2;4;", "10;259;0;1;"}));
+    EXPECT_EQ(Bytes(page->Conf), Bytes(own));
+    EXPECT_EQ(page->cfgApprox->value(), 20);
+    EXPECT_EQ(page->cfgDigits->value(), 3);
+    EXPECT_EQ(page->cfgU_24_36_V->currentIndex(), 1);
+    EXPECT_EQ(page->cfgRelayTest->currentIndex(), -1);
+    EXPECT_EQ(page->cfgEtlPDunit->currentText(), U("МПа"));
+    EXPECT_EQ(page->cfgDevPDunits->currentIndex(), 4);
+    EXPECT_EQ(page->cfgHiP->text(), "2500.5000");
+    EXPECT_EQ(page->cfgLoP->text(), "0.0000");
+    EXPECT_EQ(page->ebHiEtl->text(), "1.6000");
+    EXPECT_EQ(page->ebLowEtl->text(), "-0.5000");
+    EXPECT_EQ(page->cfgNo_1->text(), "1234567");
+    EXPECT_EQ(page->cfgNo_3->text(), "12345678");
+    EXPECT_EQ(page->ReferenceUnitCombo(), page->cfgEtlPDunit);
+    EXPECT_FALSE(page->ebHiEtl->isReadOnly());
+    EXPECT_EQ(page->UnitStr->currentRow(), 7);
+    EXPECT_EQ(Requester, nullptr);
+    EXPECT_FALSE(UiExchange);
+
+    page->cfgDigits->setValue(4);
+    page->cfgZummer->setCurrentIndex(1);
+    page->cfgHiP->setText("3000");
+    page->cfgNo_2->setText("77");
+    page->cfgEtlPDunit->setCurrentIndex(0);
+    instrument.clearRequests();
+    page->WriteConf->click();
+    EXPECT_EQ(window->StatusPanelText(2), U("Запись настроек в прибор"));
+    ASSERT_TRUE(settle());
+    TDeviceSettings changed = own;
+    changed.Digits = 4;
+    changed.Buzzer = 1;
+    changed.SensorHiP = 3000.0f;
+    changed.SensorNo[1] = 77;
+    changed.RefUnit = 6;
+    EXPECT_EQ(instrumentSettings(), Bytes(changed));
+    const std::vector<std::string> writes = Requests(instrument);
+    ASSERT_EQ(writes.size(), 3u);
+    EXPECT_TRUE(writes[0].starts_with("11;16;2;4;")) << writes[0];
+    EXPECT_EQ(writes[0].size(), std::string("11;16;2;4;;").size() + 64);
+    EXPECT_TRUE(writes[1].starts_with("11;48;2;4;")) << writes[1];
+    EXPECT_EQ(writes[1].size(), std::string("11;48;2;4;;").size() + 32);
+    EXPECT_EQ(writes[2], "11;49;0;1;0;");
+    EXPECT_FALSE(window->Comm->IsOpen()) << "the closing write's answer ends the exchange";
+    EXPECT_TRUE(dialogs.shown.empty());
+
+    page->DefaultConf->click();
+    page->ReadConf->click();
+    ASSERT_TRUE(settle());
+    EXPECT_EQ(Bytes(page->Conf), Bytes(changed));
+    EXPECT_EQ(page->cfgHiP->text(), "3000.0000");
+    EXPECT_EQ(page->cfgNo_2->text(), "0000077");
+}
+
+TEST_F(SettingsOnSimulator, DefaultsWrittenSetYearSevenAndZerosInTheCarriedBytes) {
+    putSettings(InstrumentsOwnSettings());
+    page->ReadConf->click();
+    ASSERT_TRUE(settle());
+    page->DefaultConf->click();
+    page->WriteConf->click();
+    ASSERT_TRUE(settle());
+    EXPECT_EQ(instrumentSettings(), Bytes(DefaultDeviceSettings()));
+    EXPECT_EQ(instrument.byteAt(2, 16), 7) << "the instrument's year becomes 2007";
+}
+
+TEST_F(SettingsOnSimulator, TheSettingsReadFollowsTheReferenceTransducersType) {
+    struct Case {
+        int type;
+        int unit;  // the reference unit code the instrument reports
+        std::vector<std::string> requests;
+        bool type43;
+        int unitRow;
+        int reportedUnitItem;
+    } cases[] = {
+        {43,
+         8,
+         {"10;16;2;4;", "10;48;2;4;", "10;259;0;1;", "10;262;0;1;", "10;266;0;3;", "10;270;0;3;"},
+         true,
+         8,
+         3},
+        // A unit code outside 5..12 changes neither list; the read goes on.
+        {43,
+         13,
+         {"10;16;2;4;", "10;48;2;4;", "10;259;0;1;", "10;262;0;1;", "10;266;0;3;", "10;270;0;3;"},
+         true,
+         8,
+         3},
+        {4, 8, {"10;16;2;4;", "10;48;2;4;", "10;259;0;1;"}, false, 6, 3},
+    };
+    instrument.setFloat(0, 266, -1.0f);
+    instrument.setFloat(0, 270, 2.5f);
+    for (const Case& c : cases) {
+        instrument.setByte(0, 259, static_cast<std::uint8_t>(c.type));
+        instrument.setByte(0, 262, static_cast<std::uint8_t>(c.unit));
+        instrument.clearRequests();
+        debugLines.clear();
+        page->ReadConf->click();
+        EXPECT_TRUE(page->GroupBoxSetZerro->isHidden()) << "hidden at the start of every read";
+        ASSERT_TRUE(settle());
+        EXPECT_EQ(Requests(instrument), c.requests) << c.type;
+        EXPECT_EQ(!page->GroupBoxSetZerro->isHidden(), c.type43) << c.type;
+        EXPECT_EQ(page->ebLowEtl->isReadOnly(), c.type43) << c.type;
+        EXPECT_EQ(page->ReferenceUnitCombo(), c.type43 ? page->cfgEtlPD_30_unit : page->cfgEtlPDunit)
+            << c.type;
+        EXPECT_EQ(page->ebLowEtl->text(), c.type43 ? "-1.000000" : "0.0000") << c.type;
+        EXPECT_EQ(page->ebHiEtl->text(), c.type43 ? "2.500000" : "1000.0000") << c.type;
+        EXPECT_EQ(page->UnitStr->currentRow(), c.unitRow) << c.type;
+        EXPECT_EQ(page->cfgEtlPD_30_unit->currentIndex(), c.reportedUnitItem) << c.type;
+        EXPECT_EQ(debugLines.size(), c.requests.size()) << c.type;
+        EXPECT_EQ(debugLines.front(), "FrameZKV_Settings::RxSetings()  stage: 0");
+        EXPECT_EQ(debugLines.back(),
+                  "FrameZKV_Settings::RxSetings()  stage: " + std::to_string(c.requests.size() - 1));
+        EXPECT_EQ(Requester, nullptr);
+        EXPECT_FALSE(UiExchange);
+        EXPECT_EQ(page->FRxStage, 0);
+    }
+    EXPECT_TRUE(dialogs.shown.empty());
+}
+
+TEST_F(SettingsOnSimulator, TheClockIsReadAndWrittenFromThePickersAndFromThePcsClock) {
+    // 29 February 2024, 23:59:58, standing still.
+    instrument.setBlock(2, 0, {0x80, 0, 0x58, 0x59, 0x23, 0x29, 0x02});
+    instrument.setByte(2, 16, 24);
+    page->ReadDT->click();
+    EXPECT_EQ(window->StatusPanelText(2), U("Чтение даты и времени из прибора"));
+    ASSERT_TRUE(settle());
+    EXPECT_EQ(Requests(instrument), (std::vector<std::string>{"10;0;2;4;", "10;16;2;1;"}));
+    EXPECT_EQ(page->DatePicker->date(), QDate(2024, 2, 29));
+    EXPECT_EQ(page->TimePicker->time(), QTime(23, 59, 58));
+    EXPECT_FALSE(window->Comm->IsOpen());
+    EXPECT_EQ(Requester, nullptr);
+
+    instrument.clearRequests();
+    page->DatePicker->setDate(QDate(2025, 12, 31));
+    page->TimePicker->setTime(QTime(9, 5, 7));
+    page->WriteDT->click();
+    EXPECT_EQ(window->StatusPanelText(2), U("Запись даты и времени в прибор"));
+    ASSERT_TRUE(settle());
+    EXPECT_EQ(Requests(instrument),
+              (std::vector<std::string>{"11;0;2;4;8000070509711200000000000000000019;", "11;0;2;1;0;"}));
+    EXPECT_EQ(instrument.blockAt(2, 0, 17),
+              (std::vector<std::uint8_t>{0, 0, 0x07, 0x05, 0x09, 0x71, 0x12, 0, 0, 0, 0, 0, 0, 0, 0, 0, 25}))
+        << "the second write starts the clock";
+    EXPECT_FALSE(window->Comm->IsOpen());
+
+    page->DatePicker->setDate(QDate(2001, 1, 1));
+    page->ReadDT->click();
+    ASSERT_TRUE(settle());
+    EXPECT_EQ(page->DatePicker->date(), QDate(2025, 12, 31));
+    EXPECT_EQ(page->TimePicker->time(), QTime(9, 5, 7));
+
+    const auto pcNow = std::chrono::sys_days{std::chrono::year{2030} / 3 / 4} + std::chrono::hours{5};
+    const platform::WallClock previous = platform::SetWallClock([&] { return pcNow; });
+    const QDateTime local = QDateTime::fromSecsSinceEpoch(
+        std::chrono::duration_cast<std::chrono::seconds>(pcNow.time_since_epoch()).count());
+    window->ShowWorkName(0);
+    page->WriteSystemDT->click();
+    EXPECT_EQ(window->StatusPanelText(2), U("Запись даты и времени в прибор"));
+    ASSERT_TRUE(settle());
+    platform::SetWallClock(previous);
+    EXPECT_EQ(page->DatePicker->date(), local.date());
+    page->ReadDT->click();
+    ASSERT_TRUE(settle());
+    EXPECT_EQ(page->DatePicker->date(), local.date());
+    EXPECT_EQ(page->TimePicker->time(), local.time());
+    EXPECT_TRUE(dialogs.shown.empty());
+}
+
+TEST_F(SettingsOnSimulator, TheFactoryNumberIsReadAndWrittenThroughTheTuvekGroup) {
+    window.reset();
+    platform::SetCommandLineArguments({"-tuvek"});
+    start();
+    page = window->FrameZKV_Settings1;
+    ASSERT_FALSE(page->GroupBoxZavNo->isHidden());
+    dialogs.shown.clear();
+
+    instrument.setWord(3, 30, 7);
+    page->BitBtn1->click();
+    EXPECT_EQ(page->ebZavNo->text(), "") << "emptied while it waits";
+    ASSERT_TRUE(settle());
+    EXPECT_EQ(page->ebZavNo->text(), "00007");
+    EXPECT_EQ(Requester, nullptr) << "the read ends once the edit is filled";
+    EXPECT_FALSE(UiExchange);
+    EXPECT_FALSE(window->Comm->IsOpen());
+
+    page->ebZavNo->setText("65535");
+    page->BtnSetZavNo->click();
+    ASSERT_TRUE(settle());
+    EXPECT_EQ(instrument.wordAt(3, 30), 65535);
+    page->BitBtn1->click();
+    ASSERT_TRUE(settle());
+    EXPECT_EQ(page->ebZavNo->text(), "65535");
+    EXPECT_EQ(Requests(instrument),
+              (std::vector<std::string>{"10;30;3;2;", "11;30;3;2;65535;", "10;30;3;2;"}));
+    EXPECT_TRUE(dialogs.shown.empty());
+}
+
+TEST_F(SettingsOnSimulator, TheZeroSettingAndTheWritesLeaveNoRequesterToTakeTheirAnswers) {
+    // A clock read that timed out leaves its requester behind.
+    timeOut([&] {
+        instrument.pushFault(Fault::Mute());
+        page->ReadDT->click();
+    });
+    ASSERT_EQ(Requester, page->DatePicker);
+    dialogs.shown.clear();
+    const QDate before = page->DatePicker->date();
+    const struct {
+        const char* name;
+        std::function<void()> click;
+        const char* request;
+    } writes[] = {
+        {"zero setting", [&] { page->Btn_SetZero->click(); }, "11;2;0;1;0;"},
+        {"factory number",
+         [&] {
+             page->ebZavNo->setText("321");
+             page->BtnSetZavNo->click();
+         },
+         "11;30;3;2;321;"},
+    };
+    for (const auto& w : writes) {
+        Requester = page->DatePicker;
+        instrument.clearRequests();
+        w.click();
+        EXPECT_EQ(Requester, nullptr) << w.name;
+        EXPECT_TRUE(UiExchange) << w.name;
+        ASSERT_TRUE(settle()) << w.name;
+        EXPECT_EQ(Requests(instrument), std::vector<std::string>{w.request}) << w.name;
+        EXPECT_FALSE(UiExchange) << w.name;
+        EXPECT_FALSE(window->Comm->IsOpen()) << w.name;
+        EXPECT_EQ(page->DatePicker->date(), before) << w.name;
+    }
+    // Its answer lost, the zero setting ends with the time-out like any exchange.
+    timeOut([&] {
+        instrument.pushFault(Fault::Mute());
+        page->Btn_SetZero->click();
+    });
+    EXPECT_EQ(dialogs.texts(), std::vector<QString>{U("Нет связи с устройством!")});
+}
+
+TEST_F(SettingsOnSimulator, EveryFailureEndsItsExchangeWithItsMessage) {
+    const QString noLink = U("Нет связи с устройством!");
+    const QString writeRefused = U("Запись запрещена");
+    struct Case {
+        const char* name;
+        int answersBefore;  // answers given before the failing one
+        Fault fault;
+        std::function<void()> click;
+        std::vector<QString> messages;
+        std::size_t requests;  // how many requests went out in all
+    } cases[] = {
+        // An error answer to the settings read ends it, still without a message.
+        {"settings read, error", 0, Fault::Error(7), [&] { page->ReadConf->click(); }, {}, 1},
+        {"settings read, second block", 1, Fault::Error(10), [&] { page->ReadConf->click(); }, {}, 2},
+        {"settings read, silence", 2, Fault::Mute(), [&] { page->ReadConf->click(); }, {noLink}, 3},
+        {"settings write, error", 0, Fault::Error(8), [&] { page->WriteConf->click(); }, {writeRefused}, 1},
+        {"settings write, second block",
+         1,
+         Fault::Error(8),
+         [&] { page->WriteConf->click(); },
+         {writeRefused},
+         2},
+        {"settings write, closing write",
+         2,
+         Fault::Error(8),
+         [&] { page->WriteConf->click(); },
+         {writeRefused},
+         3},
+        {"settings write, silence", 1, Fault::Mute(), [&] { page->WriteConf->click(); }, {noLink}, 2},
+        {"clock read, error", 0, Fault::Error(10), [&] { page->ReadDT->click(); }, {U("Ошибка чтения")}, 1},
+        {"clock read, year", 1, Fault::Mute(), [&] { page->ReadDT->click(); }, {noLink}, 2},
+        {"clock write, error", 0, Fault::Error(9), [&] { page->WriteDT->click(); }, {U("Ошибка записи")}, 1},
+        {"clock write, second write",
+         1,
+         Fault::Error(9),
+         [&] { page->WriteDT->click(); },
+         {U("Ошибка записи")},
+         2},
+        {"factory number read",
+         0,
+         Fault::Error(7),
+         [&] { page->BitBtn1->click(); },
+         {U("Запрашиваемые данные не готовы")},
+         1},
+        {"factory number write",
+         0,
+         Fault::Mute(),
+         [&] {
+             page->ebZavNo->setText("5");
+             page->BtnSetZavNo->click();
+         },
+         {noLink},
+         1},
+        {"zero setting",
+         0,
+         Fault::Error(11),
+         [&] { page->Btn_SetZero->click(); },
+         {U("Команда не поддерживается")},
+         1},
+    };
+    page->DatePicker->setDate(QDate(2024, 5, 6));
+    for (const Case& c : cases) {
+        instrument.clearFaults();
+        instrument.clearRequests();
+        dialogs.shown.clear();
+        for (int i = 0; i < c.answersBefore; ++i) instrument.pushFault(Fault::Delay(0));
+        instrument.pushFault(c.fault);
+        if (c.fault.kind == Fault::Silence) {
+            c.click();
+            ASSERT_TRUE(pumpUntil([&] { return instrument.requests().size() == c.requests; })) << c.name;
+            countdown(AnswerTimeoutTicks + 1);
+        } else {
+            c.click();
+            ASSERT_TRUE(settle()) << c.name;
+        }
+        EXPECT_EQ(dialogs.texts(), c.messages) << c.name;
+        EXPECT_EQ(instrument.requests().size(), c.requests) << c.name;
+        EXPECT_FALSE(UiExchange) << c.name;
+        EXPECT_FALSE(window->Comm->IsOpen()) << c.name;
+        countdown(2 * AnswerTimeoutTicks);
+        EXPECT_EQ(dialogs.texts(), c.messages) << c.name << ": nothing follows";
+    }
+}
+
+// The connection page checks the link to the simulated instrument; its success box is answered
+// at once, and the time the rest takes is counted in the window's 100 ms countdown ticks.
+TEST_F(SettingsOnSimulator, ALinkCheckReadsTheSettingsAndThenAtOnceTheFactoryNumber) {
+    TDeviceSettings own = DefaultDeviceSettings();
+    own.Averaging = 9;
+    own.SensorNo[0] = 31415;
+    putSettings(own);
+    instrument.setWord(3, 30, 2718);
+    TFrameFindDevice* connection = window->FrameFindDevice;
+    auto* row = new QTreeWidgetItem(connection->ListView1);
+    row->setText(1, "COM1");
+    row->setText(2, "1");
+    connection->ListView1->setCurrentItem(row);
+    connection->CheckLinkClick(connection->CheckLink);
+    ASSERT_EQ(WorkState, WorkLinkCheck);
+
+    int ticksAfterTheBox = 0;
+    const auto boxConfirmed = [&] { return !dialogs.shown.empty(); };
+    for (int step = 0; step < 200 && WorkState == WorkLinkCheck; ++step) {
+        if (TimeoutTicks < 0) {
+            window->TimerRSTimeoutTimer();
+            if (boxConfirmed()) ++ticksAfterTheBox;
+            continue;
+        }
+        ASSERT_TRUE(pumpUntil([] { return TimeoutTicks < 0 || WorkState != WorkLinkCheck; }));
+    }
+    ASSERT_EQ(WorkState, WorkIdle);
+    EXPECT_EQ(dialogs.texts(), std::vector<QString>{U("Cвязь с устройством установлена.")});
+    EXPECT_LT(ticksAfterTheBox, 10) << "the factory number comes within a second";
+    EXPECT_EQ(window->FrameTune1->edZavNoZKV->text(), "2718");
+    EXPECT_EQ(Requests(instrument),
+              (std::vector<std::string>{"11;1;0;1;1;", "10;16;2;4;", "10;259;0;1;", "10;262;0;1;",
+                                        "10;266;0;3;", "10;270;0;3;", "10;30;3;2;"}));
+    EXPECT_EQ(page->cfgApprox->value(), 9);
+    EXPECT_EQ(page->ebHiEtl->text(), "1000.000000") << "the range the type 43 reference reports";
+    EXPECT_FALSE(page->GroupBoxSetZerro->isHidden());
+    EXPECT_EQ(page->FRxStage, 0);
+    EXPECT_TRUE(LinkUp);
+}
+
+}  // namespace
