@@ -419,4 +419,26 @@ TEST_F(ProtocolEndToEnd, TheReportButtonsMakeProtocolWorkbooksWhoseCellsHoldTheR
     EXPECT_EQ(handedOver.size(), 2u);
 }
 
+TEST_F(ProtocolEndToEnd, AProtocolTheLibraryCannotMakeEndsWithItsCodeAndNoWorkbook) {
+    const struct {
+        const char* name;
+        const char* missing;
+        const char* message;
+    } cases[] = {
+        {"no reports folder", "reports", "Ошибка при создании отчёта. Код ошибки:-104"},
+        {"no templates", "xls_template", "Ошибка при создании отчёта. Код ошибки:-103"},
+    };
+    sweep(50.0, 12.0, 5.0);
+    record(1);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::filesystem::remove_all(folder.file(c.missing));
+        dialogs.shown.clear();
+        results->Btn_ToExcel->click();
+        EXPECT_EQ(dialogs.texts(), std::vector<QString>{U(c.message)});
+        EXPECT_TRUE(handedOver.empty());
+    }
+    EXPECT_FALSE(std::filesystem::exists(folder.file("reports")));
+}
+
 }  // namespace
