@@ -97,20 +97,29 @@ std::optional<double> ScanDecimal(std::string_view text, std::size_t* consumed) 
 std::optional<float> ScanFloat(std::string_view text, std::size_t* consumed) { return Scan<float>(text, consumed); }
 
 std::optional<int> ScanInteger(std::string_view text) {
+    const std::size_t length = IntegerLength(text);
+    if (length == 0) return std::nullopt;
     std::size_t pos = 0;
-    while (pos < text.size() && IsBlank(text[pos])) ++pos;
-    bool negative = false;
-    if (pos < text.size() && (text[pos] == '+' || text[pos] == '-')) negative = text[pos++] == '-';
-    const std::size_t start = pos;
+    while (IsBlank(text[pos])) ++pos;
+    const bool negative = text[pos] == '-';
+    if (!IsDigit(text[pos])) ++pos;
     long long value = 0;
-    while (pos < text.size() && IsDigit(text[pos])) {
-        value = value * 10 + (text[pos++] - '0');
+    for (; pos < length; ++pos) {
+        value = value * 10 + (text[pos] - '0');
         if (value > 2147483648LL) return std::nullopt;
     }
-    if (pos == start) return std::nullopt;
     if (negative) value = -value;
     if (value > 2147483647LL || value < -2147483648LL) return std::nullopt;
     return static_cast<int>(value);
+}
+
+std::size_t IntegerLength(std::string_view text) {
+    std::size_t pos = 0;
+    while (pos < text.size() && IsBlank(text[pos])) ++pos;
+    if (pos < text.size() && (text[pos] == '+' || text[pos] == '-')) ++pos;
+    const std::size_t digits = pos;
+    while (pos < text.size() && IsDigit(text[pos])) ++pos;
+    return pos == digits ? 0 : pos;
 }
 
 }  // namespace platform

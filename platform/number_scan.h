@@ -24,4 +24,9 @@ std::optional<float> ScanFloat(std::string_view text, std::size_t* consumed = nu
 // is ignored. Nothing without digits, or for a value outside int.
 std::optional<int> ScanInteger(std::string_view text);
 
+// How many characters "%d" takes from the start of the text: leading blanks, an optional sign and
+// the digits after it; 0 when no digit follows (the text holds no integer). Only the extent is
+// told, never the value, so an integer of any length is read and none overflows.
+std::size_t IntegerLength(std::string_view text);
+
 }  // namespace platform

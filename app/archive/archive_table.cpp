@@ -1,11 +1,30 @@
-// The archive table's rows: where every record read from the instrument lands.
+// The archive table's rows, and the selection of a range of them by dragging.
+#include <QEvent>
+#include <QItemSelection>
+#include <QListWidget>
+#include <QMouseEvent>
 #include <QTreeWidget>
+#include <algorithm>
 
 #include "app/archive/frame_archive.h"
+#include "app/model/archive_texts.h"
 
 namespace {
 
 constexpr int kCellColumns = 16;  // the columns after the row number
+
+QStringList Items(const QListWidget* list) {
+    QStringList items;
+    for (int i = 0; i < list->count(); ++i) items << list->item(i)->text();
+    return items;
+}
+
+// The left button pressed or released (or, for a move, held) without Shift: the drag selection's
+// own events.
+bool IsLeftDrag(const QMouseEvent* event, bool buttonHeld) {
+    if (event->modifiers() & Qt::ShiftModifier) return false;
+    return buttonHeld ? (event->buttons() & Qt::LeftButton) != 0 : event->button() == Qt::LeftButton;
+}
 
 }  // namespace
 
@@ -20,5 +39,54 @@ void TFrameArchiv::AddArchiveRow(QTreeWidget* listView, const TArchiveRecord& re
         for (int column = 1; column <= kCellColumns; ++column) row->setText(column, QStringLiteral("------"));
         return;
     }
-    // A measured record's cells follow with the table's column formats.
+    const QStringList cells = ArchiveCellTexts(record, Items(UnitStr));
+    for (int column = 1; column <= kCellColumns; ++column) row->setText(column, cells.value(column - 1));
+}
+
+QString TFrameArchiv::FloatCellText(float value) { return ArchiveValueText(value); }
+
+QString TFrameArchiv::ArchDateTimeText(const TArchiveRecord& record) { return ArchiveDateTimeText(record); }
+
+void TFrameArchiv::ListViewArchiv1MouseDown(QMouseEvent* event) {
+    if (!IsLeftDrag(event, false)) return;
+    const QModelIndex row = ListViewArchiv1->indexAt(event->position().toPoint()).siblingAtColumn(0);
+    if (row == QModelIndex(FSelAnchor)) return;
+    ListViewArchiv1->clearSelection();
+    FSelAnchor = row;
+}
+
+bool TFrameArchiv::ListViewArchiv1MouseMove(QMouseEvent* event) {
+    if (!IsLeftDrag(event, true) || !FSelAnchor.isValid()) return false;
+    const QModelIndex row = ListViewArchiv1->indexAt(event->position().toPoint());
+    if (!row.isValid()) return true;
+    const int first = std::min(row.row(), FSelAnchor.row());
+    const int last = std::max(row.row(), FSelAnchor.row());
+    QAbstractItemModel* model = ListViewArchiv1->model();
+    // Rows taken earlier in the drag stay selected when the mouse comes back.
+    ListViewArchiv1->selectionModel()->select(
+        QItemSelection(model->index(first, 0), model->index(last, model->columnCount() - 1)),
+        QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    return true;
+}
+
+void TFrameArchiv::ListViewArchiv1MouseUp(QMouseEvent* event) {
+    if (IsLeftDrag(event, false)) FSelAnchor = QPersistentModelIndex();
+}
+
+bool TFrameArchiv::eventFilter(QObject* watched, QEvent* event) {
+    if (watched != ListViewArchiv1->viewport()) return QWidget::eventFilter(watched, event);
+    switch (event->type()) {
+        case QEvent::MouseButtonPress:
+            ListViewArchiv1MouseDown(static_cast<QMouseEvent*>(event));
+            break;
+        case QEvent::MouseMove:
+            // The table's own drag would take back what the mouse passed over again.
+            return ListViewArchiv1MouseMove(static_cast<QMouseEvent*>(event));
+        case QEvent::MouseButtonRelease:
+            ListViewArchiv1MouseUp(static_cast<QMouseEvent*>(event));
+            break;
+        default:
+            break;
+    }
+    return QWidget::eventFilter(watched, event);
 }

@@ -1,11 +1,16 @@
 #include "app/archive/frame_archive.h"
 
 #include <QHBoxLayout>
+#include <QHeaderView>
 #include <QListWidget>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QSplitter>
 #include <QTreeWidget>
 #include <QVBoxLayout>
+#include <iterator>
+
+#include "app/controls/tool_chart.h"
 
 #include "platform/components.h"
 #include "platform/utf8_literal.h"
@@ -17,6 +22,46 @@ QPushButton* Button(QWidget* parent, const char* name, const char* caption, cons
     button->setObjectName(name);
     if (hint) button->setToolTip(U(hint));
     return button;
+}
+
+struct Column {
+    const char* caption;
+    int width;
+};
+
+const Column kColumns[] = {
+    {"№", 40},         {"  Дата/время", 120}, {"Т в.с., °С", 80}, {"Единицы", 80},    {"P  эт.", 60},
+    {"P изм. 1", 71},   {"Погр.1, % ", 88},    {"Зав.№ 1", 80},    {"P изм. 2", 72},   {"Погр.2, % ", 88},
+    {"Зав.№ 2", 80},    {"P изм. 3", 72},      {"Погр.3, % ", 90}, {"Зав.№ 3", 80},    {"P изм. 4", 75},
+    {"Погр.4, % ", 90}, {"Зав.№ 4", 80},
+};
+
+// The instrument's units codes 5..12; the other codes of the low four bits name no unit.
+const char* const kUnitNames[16] = {"--",     "--",        "--",  "--",  "--", "Па", "кПа", "МПа",
+                                    "кгс/см2", "кгс/м2", "мм.рт.ст.", "бар", "psi", "--", "--", "--"};
+
+void BuildTable(QTreeWidget* table) {
+    table->setColumnCount(static_cast<int>(std::size(kColumns)));
+    QStringList captions;
+    for (const Column& column : kColumns) captions << U(column.caption);
+    table->setHeaderLabels(captions);
+    for (int i = 0; i < table->columnCount(); ++i) table->setColumnWidth(i, kColumns[i].width);
+    table->header()->setSectionsClickable(false);
+    table->header()->setSectionsMovable(false);
+    table->setRootIsDecorated(false);
+    table->setItemsExpandable(false);
+    table->setUniformRowHeights(true);
+    table->setAllColumnsShowFocus(true);
+    table->setSelectionBehavior(QAbstractItemView::SelectRows);
+    table->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    table->setDragEnabled(false);
+    // Grid lines between the cells, as a report-style list view draws them.
+    table->setStyleSheet(QStringLiteral("QTreeView::item { border-right: 1px solid #d0d0d0; "
+                                        "border-bottom: 1px solid #d0d0d0; }"));
+    QFont font = table->font();
+    font.setBold(true);
+    table->setFont(font);
 }
 
 }  // namespace
@@ -36,32 +81,45 @@ TFrameArchiv::TFrameArchiv(QWidget* parent) : QWidget(parent) {
     ArchiveProcess->setObjectName("ArchiveProcess");
     ArchiveProcess->setRange(0, 511);
     ArchiveProcess->hide();
+    MakeGraph = Button(this, "MakeGraph", "   Построить график", nullptr);
+    ExcelArchive = Button(this, "ExcelArchive", "   Перенести в Excel", "Перенести архив из таблицы в Microsoft® Excel");
     ListViewArchiv1 = new QTreeWidget(this);
     ListViewArchiv1->setObjectName("ListViewArchiv1");
-    ListViewArchiv1->setColumnCount(17);
-    ListViewArchiv1->setRootIsDecorated(false);
-    ListViewArchiv1->setUniformRowHeights(true);
+    BuildTable(ListViewArchiv1);
+    ListViewArchiv1->viewport()->installEventFilter(this);
     lbMsg = new QListWidget(this);
     lbMsg->setObjectName("lbMsg");
     lbMsg->addItems({U("Продолжить чтение с записи "),
                      U("Все данные архива будут уничтожены!    Продолжить ?")});
     lbMsg->hide();
+    UnitStr = new QListWidget(this);
+    UnitStr->setObjectName("UnitStr");
+    for (const char* unit : kUnitNames) UnitStr->addItem(U(unit));
+    UnitStr->hide();
+    BuildCharts();
 
     auto* buttons = new QHBoxLayout;
     for (QWidget* w : {static_cast<QWidget*>(ReadArchive), static_cast<QWidget*>(StopArchiveReading),
                        static_cast<QWidget*>(ClearArchive), static_cast<QWidget*>(StopArchiveClearing),
+                       static_cast<QWidget*>(MakeGraph), static_cast<QWidget*>(ExcelArchive),
                        static_cast<QWidget*>(ArchiveProcess)})
         buttons->addWidget(w);
     buttons->addStretch();
+    auto* charts = new QSplitter(Qt::Horizontal);
+    charts->addWidget(ArchiveGraph);
+    charts->addWidget(FaultGraph);
+    auto* tableAndCharts = new QSplitter(Qt::Vertical);
+    tableAndCharts->addWidget(ListViewArchiv1);
+    tableAndCharts->addWidget(charts);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(buttons);
-    layout->addWidget(ListViewArchiv1, 1);
+    layout->addWidget(tableAndCharts, 1);
 
     connect(ReadArchive, &QPushButton::clicked, this, [this] { ReadArchiveClick(ReadArchive); });
     connect(ClearArchive, &QPushButton::clicked, this, [this] { ClearArchiveClick(ClearArchive); });
     connect(StopArchiveReading, &QPushButton::clicked, this, [this] { StopArchiveReadingClick(StopArchiveReading); });
     connect(StopArchiveClearing, &QPushButton::clicked, this,
             [this] { StopArchiveClearingClick(StopArchiveClearing); });
+    connect(MakeGraph, &QPushButton::clicked, this, [this] { MakeGraphClick(); });
+    connect(ExcelArchive, &QPushButton::clicked, this, [this] { ExcelArchiveClick(); });
 }
-
-int TFrameArchiv::ImportArchiveFile(const QString&) { return -1; }

@@ -6,8 +6,6 @@
 #include <QCheckBox>
 #include <QPainter>
 #include <QPalette>
-#include <QPixmap>
-#include <QPrintDialog>
 #include <QPrinter>
 #include <QSignalBlocker>
 #include <QSpinBox>
@@ -64,41 +62,7 @@ const SeriesForm kSeriesForms[TFrameGraph::kSeriesCount] = {
 constexpr int kMaxBottomLabels = 10;
 constexpr int kMaxLeftTicks = 8;
 
-// A tool button's picture drawn from a short text where the style has no fitting icon.
-QIcon TextIcon(const QString& text) {
-    QPixmap picture(24, 24);
-    picture.fill(Qt::transparent);
-    QPainter painter(&picture);
-    QFont font = painter.font();
-    font.setBold(true);
-    font.setPixelSize(text.size() > 2 ? 9 : 16);
-    painter.setFont(font);
-    painter.drawText(picture.rect(), Qt::AlignCenter, text);
-    return QIcon(picture);
-}
-
-ChartPrintDialog& PrintDialogInForce() {
-    static ChartPrintDialog dialog;
-    return dialog;
-}
-
-bool RunPrintDialog(QPrinter& printer, QWidget* parent) {
-    if (const ChartPrintDialog& dialog = PrintDialogInForce()) return dialog(printer);
-    QPrintDialog qtDialog(&printer, parent);
-    return qtDialog.exec() == QDialog::Accepted;
-}
-
-void ShowFailure(const char* text) {
-    platform::MessageDlg(U(text), platform::MsgDlgType::Error, platform::mbOK);
-}
-
 }  // namespace
-
-ChartPrintDialog SetChartPrintDialog(ChartPrintDialog dialog) {
-    ChartPrintDialog previous = std::move(PrintDialogInForce());
-    PrintDialogInForce() = std::move(dialog);
-    return previous;
-}
 
 TFrameGraph::TFrameGraph(QWidget* parent) : QWidget(parent) {
     setObjectName("FrameGraph1");
@@ -165,14 +129,14 @@ TFrameGraph::TFrameGraph(QWidget* parent) : QWidget(parent) {
     Down->setIcon(look->standardIcon(QStyle::SP_ArrowDown));
     ArchiveGraphToolBar->addSeparator();
     ZoomIn = AddToolButton("ZoomIn", "Увеличить масштаб на 10%");
-    ZoomIn->setIcon(TextIcon(QStringLiteral("+")));
+    ZoomIn->setIcon(ToolTextIcon(QStringLiteral("+")));
     ZoomOut = AddToolButton("ZoomOut", "Уменьшить масштаб на 10%");
-    ZoomOut->setIcon(TextIcon(U("−")));
+    ZoomOut->setIcon(ToolTextIcon(U("−")));
     NoZoom = AddToolButton("NoZoom", "Масштаб по умолчанию (100%)");
-    NoZoom->setIcon(TextIcon(QStringLiteral("100%")));
+    NoZoom->setIcon(ToolTextIcon(QStringLiteral("100%")));
     ArchiveGraphToolBar->addSeparator();
     Print = AddToolButton("Print", "Распечатать график");
-    Print->setIcon(TextIcon(U("Печ")));
+    Print->setIcon(ToolTextIcon(U("Печ")));
     ArchiveGraphToolBar->addSeparator();
     Save = AddToolButton("Save", nullptr);
     Save->setIcon(look->standardIcon(QStyle::SP_DialogSaveButton));
@@ -469,32 +433,6 @@ QPrinter& TFrameGraph::Printer() {
     return *printer_;
 }
 
-void TFrameGraph::PrintChart() {
-    QPrinter& printer = Printer();
-    const QPageLayout::Orientation previous = printer.pageLayout().orientation();
-    printer.setPageOrientation(QPageLayout::Landscape);
-    // The printer keeps its orientation for whoever prints next, however this print ends.
-    struct Restore {
-        QPrinter& printer;
-        QPageLayout::Orientation orientation;
-        ~Restore() { printer.setPageOrientation(orientation); }
-    } restore{printer, previous};
+void TFrameGraph::PrintChart() { PrintChartView(Printer(), gr, this); }
 
-    if (!RunPrintDialog(printer, this)) return;
-    QPainter painter;
-    if (!painter.begin(&printer)) {
-        ShowFailure("Невозможно распечатать график!");
-        return;
-    }
-    gr->render(&painter, QRectF(painter.viewport()), QRect(), Qt::KeepAspectRatio);
-    if (!painter.end()) ShowFailure("Невозможно распечатать график!");
-}
-
-void TFrameGraph::SaveChartBitmap() {
-    SaveDialog1.defaultExt = QStringLiteral("bmp");
-    SaveDialog1.filter = QStringLiteral("Bitmaps|*.bmp");
-    const std::optional<QString> path = platform::CurrentDialogs().saveFile(SaveDialog1);
-    if (!path) return;
-    const QPixmap picture = gr->grab();
-    if (picture.isNull() || !picture.save(*path, "BMP")) ShowFailure("Невозможно сохранить файл!");
-}
+void TFrameGraph::SaveChartBitmap() { SaveChartPicture(gr, SaveDialog1); }

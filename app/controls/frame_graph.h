@@ -8,6 +8,7 @@
 #include <functional>
 #include <memory>
 
+#include "app/controls/chart_output.h"
 #include "app/controls/graph_scale.h"
 #include "platform/dialogs.h"
 
@@ -22,12 +23,6 @@ class QTimer;
 class QToolBar;
 class QToolButton;
 class QValueAxis;
-
-// Shows the print dialog for the printer and says whether the user confirmed. The program asks
-// in Qt's print dialog; tests put in their own, so that no dialog opens.
-using ChartPrintDialog = std::function<bool(QPrinter& printer)>;
-// Puts a print dialog in force (empty: Qt's again); returns the previous one.
-ChartPrintDialog SetChartPrintDialog(ChartPrintDialog dialog);
 
 // Where the graph frame samples from: the measurement records, fetched at every tick.
 struct GraphRecordHooks {

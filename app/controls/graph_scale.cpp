@@ -2,6 +2,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <string>
+
+#include "platform/number_format.h"
 
 QString PointLabelText(int n) {
     const int minutes = n / 60;
@@ -62,4 +65,39 @@ double TickInterval(double span, int maxTicks) {
         if (multiple * power >= rough) return multiple * power;
     }
     return 10.0 * power;
+}
+
+std::vector<double> AxisTicks(double minimum, double maximum, double interval, int maxCount) {
+    std::vector<double> ticks;
+    if (!std::isfinite(minimum) || !std::isfinite(maximum) || !std::isfinite(interval) || interval <= 0.0 ||
+        minimum > maximum)
+        return ticks;
+    // A tick that lies on a bound only by rounding still counts.
+    const double slack = interval * 1e-9;
+    const double first = std::ceil((minimum - slack) / interval);
+    for (double k = first; static_cast<int>(ticks.size()) < maxCount; ++k) {
+        const double value = k * interval;
+        if (value > maximum + slack) break;
+        ticks.push_back(value);
+    }
+    return ticks;
+}
+
+QString AxisNumberText(double value) {
+    if (!std::isfinite(value)) return {};
+    std::string text = platform::FormatFixed(value, 6);
+    while (text.back() == '0') text.pop_back();
+    if (text.back() == '.') text.pop_back();
+    const bool negative = text.front() == '-';
+    if (negative) text.erase(0, 1);
+    const std::size_t point = std::min(text.find('.'), text.size());
+    QString grouped;
+    for (std::size_t i = 0; i < point; ++i) {
+        if (i > 0 && (point - i) % 3 == 0) grouped += QChar(0x00A0);
+        grouped += QLatin1Char(text[i]);
+    }
+    grouped += QString::fromLatin1(text.substr(point));
+    // A value that rounds to zero has no sign.
+    if (negative && text != "0") grouped.prepend(QLatin1Char('-'));
+    return grouped;
 }

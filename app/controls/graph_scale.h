@@ -36,3 +36,11 @@ std::vector<int> LabelledPoints(double minimum, double maximum, int count, int m
 // The distance between the left axis's ticks over a span: 1, 2 or 5 times a power of ten, at
 // least 0.0001, so that at most maxTicks intervals fit.
 double TickInterval(double span, int maxTicks);
+
+// The values between minimum and maximum, inclusive, that are whole multiples of interval, at
+// most maxCount of them from the lower end; none for bounds or an interval that are not usable.
+std::vector<double> AxisTicks(double minimum, double maximum, double interval, int maxCount);
+
+// An axis label as "#,##0.######" writes it: rounded to six decimals, without trailing zeros,
+// the integer part grouped by threes with the Russian locale's no-break space ("-1 234.5").
+QString AxisNumberText(double value);

@@ -145,4 +145,14 @@ TEST(ScanInteger, ReadsTheLeadingIntegerLikePercentD) {
     for (const auto& c : cases) EXPECT_EQ(platform::ScanInteger(c.text), c.value) << c.text;
 }
 
+TEST(IntegerLength, CountsWhatPercentDTakesWhateverTheValue) {
+    const struct {
+        const char* text;
+        std::size_t length;
+    } cases[] = {{"43;", 2},  {" \t\r\n-7x", 6}, {"+12", 3}, {"", 0},        {"   ", 0},
+                 {"-", 0},     {"+;", 0},          {"x1", 0},  {"6.0000", 1}, {"99999999999999999999;1", 20},
+                 {"\xff" "1", 0}};
+    for (const auto& c : cases) EXPECT_EQ(platform::IntegerLength(c.text), c.length) << c.text;
+}
+
 }  // namespace

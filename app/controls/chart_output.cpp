@@ -1,0 +1,79 @@
+#include "app/controls/chart_output.h"
+
+#include <QChartView>
+#include <QFont>
+#include <QPageLayout>
+#include <QPainter>
+#include <QPixmap>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QWidget>
+#include <optional>
+
+#include "platform/utf8_literal.h"
+
+namespace {
+
+ChartPrintDialog& PrintDialogInForce() {
+    static ChartPrintDialog dialog;
+    return dialog;
+}
+
+bool RunPrintDialog(QPrinter& printer, QWidget* parent) {
+    if (const ChartPrintDialog& dialog = PrintDialogInForce()) return dialog(printer);
+    QPrintDialog qtDialog(&printer, parent);
+    return qtDialog.exec() == QDialog::Accepted;
+}
+
+void ShowFailure(const char* text) { platform::MessageDlg(U(text), platform::MsgDlgType::Error, platform::mbOK); }
+
+}  // namespace
+
+ChartPrintDialog SetChartPrintDialog(ChartPrintDialog dialog) {
+    ChartPrintDialog previous = std::move(PrintDialogInForce());
+    PrintDialogInForce() = std::move(dialog);
+    return previous;
+}
+
+void PrintChartView(QPrinter& printer, QChartView* view, QWidget* dialogParent) {
+    const QPageLayout::Orientation previous = printer.pageLayout().orientation();
+    printer.setPageOrientation(QPageLayout::Landscape);
+    // The printer keeps its orientation for whoever prints next, however this print ends.
+    struct Restore {
+        QPrinter& printer;
+        QPageLayout::Orientation orientation;
+        ~Restore() { printer.setPageOrientation(orientation); }
+    } restore{printer, previous};
+
+    if (!RunPrintDialog(printer, dialogParent)) return;
+    QPainter painter;
+    if (!painter.begin(&printer)) {
+        ShowFailure("Невозможно распечатать график!");
+        return;
+    }
+    view->render(&painter, QRectF(painter.viewport()), QRect(), Qt::KeepAspectRatio);
+    if (!painter.end()) ShowFailure("Невозможно распечатать график!");
+}
+
+void SaveChartPicture(QChartView* view, platform::FileDialogSpec& dialog) {
+    dialog.defaultExt = QStringLiteral("bmp");
+    dialog.filter = QStringLiteral("Bitmaps|*.bmp");
+    const std::optional<QString> path = platform::CurrentDialogs().saveFile(dialog);
+    if (!path) return;
+    QPixmap picture(view->size());
+    picture.fill(Qt::white);
+    view->QWidget::render(&picture);
+    if (picture.isNull() || !picture.save(*path, "BMP")) ShowFailure("Невозможно сохранить файл!");
+}
+
+QIcon ToolTextIcon(const QString& text) {
+    QPixmap picture(24, 24);
+    picture.fill(Qt::transparent);
+    QPainter painter(&picture);
+    QFont font = painter.font();
+    font.setBold(true);
+    font.setPixelSize(text.size() > 2 ? 9 : 16);
+    painter.setFont(font);
+    painter.drawText(picture.rect(), Qt::AlignCenter, text);
+    return QIcon(picture);
+}
