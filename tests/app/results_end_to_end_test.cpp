@@ -28,8 +28,8 @@
 #include "platform/spreadsheet_app.h"
 #include "platform/utf8_literal.h"
 #include "tests/app/simulator_window_fixture.h"
-#include "tests/libraries/placed_library.h"
 #include "tests/support/printers.h"
+#include "tests/support/report_library_probe.h"
 #include "tests/support/workbook_reader.h"
 
 namespace {
@@ -230,8 +230,8 @@ QString SlotText(const char* slot) {
 }
 
 TEST_F(ResultsEndToEnd, TheReportButtonsHandTheLibraryTheRecordedPointsAndTheSetupPagesDocuments) {
-    PlacedLibrary library(FAKE_ZKVSHEET, folder.file("zkvsheet.so"));
-    ASSERT_TRUE(library.ready());
+    const testing_support::HeldProbe library(REPORT_PROBE_MODULE, folder.file("zkvsheet.so"));
+    ASSERT_TRUE(library.loaded());
     tune->sg_MP->item(2, 0)->setText(U("УЛМ-41"));
     tune->sg_MP->item(2, 1)->setText(U("МИ 1997-89"));
     std::vector<std::vector<Expected>> presses;
@@ -248,7 +248,7 @@ TEST_F(ResultsEndToEnd, TheReportButtonsHandTheLibraryTheRecordedPointsAndTheSet
                    {results->Btn_ToExcel_Cal, 1, "калибровки датчика давления"}};
     for (const auto& b : buttons) {
         b.button->click();
-        const platform::TAllTextToExcel& handed = library.state().record;
+        const platform::TAllTextToExcel& handed = library.record();
         EXPECT_EQ(handed.Mode, b.mode);
         const char* documents[] = {"МИ 1997-89", ""};
         for (int c = 0; c < 2; ++c) {
@@ -268,8 +268,8 @@ TEST_F(ResultsEndToEnd, TheReportButtonsHandTheLibraryTheRecordedPointsAndTheSet
         EXPECT_EQ(handed.Channel[2].Present, 0);
         EXPECT_EQ(handed.Channel[3].Present, 0);
     }
-    EXPECT_EQ(library.state().calls, 2);
-    EXPECT_EQ(library.state().detaches, 2);
+    EXPECT_EQ(library.reportCalls(), 2);
+    EXPECT_EQ(library.detaches(), 2);
     EXPECT_EQ(dialogs.texts(), std::vector<QString>{});
 }
 

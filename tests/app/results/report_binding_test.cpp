@@ -15,14 +15,15 @@
 #include "app/model/setup_record.h"
 #include "platform/os_services.h"
 #include "platform/utf8_literal.h"
-#include "tests/libraries/placed_library.h"
 #include "tests/support/printers.h"
+#include "tests/support/report_library_probe.h"
 #include "tests/support/scripted_dialogs.h"
 #include "tests/support/temp_folder.h"
 
 namespace {
 
 namespace fs = std::filesystem;
+using testing_support::HeldProbe;
 
 // The binding with the executable in a folder of the test's own and a set-up whose channel 1 is
 // used and has one recorded point.
@@ -68,18 +69,18 @@ TEST_F(ReportBinding, TheLibraryBesideTheExecutableComesFirstThenTheOneInSheetli
     for (const auto& c : cases) {
         fs::remove_all(beside());
         fs::remove_all(folder.file("sheetlib"));
-        std::optional<PlacedLibrary> first, second;
-        if (c.besideToo) first.emplace(FAKE_ZKVSHEET, beside());
+        std::optional<HeldProbe> first, second;
+        if (c.besideToo) first.emplace(REPORT_PROBE_MODULE, beside());
         if (c.besideIsAFolder) fs::create_directories(beside());
-        if (c.sheetlibToo) second.emplace(FAKE_ZKVSHEET, inSheetlib());
+        if (c.sheetlibToo) second.emplace(REPORT_PROBE_MODULE, inSheetlib());
         dialogs.shown.clear();
         EXPECT_EQ(MakeReport(0, sources), 0);
         EXPECT_TRUE(dialogs.shown.empty());
-        EXPECT_EQ(first ? first->state().calls : 0, c.besideCalls);
-        EXPECT_EQ(second ? second->state().calls : 0, c.sheetlibCalls);
-        for (auto* placed : {&first, &second}) {
-            if (!*placed) continue;
-            EXPECT_EQ((*placed)->state().attaches, (*placed)->state().detaches) << "every load is undone";
+        EXPECT_EQ(first ? first->reportCalls() : 0, c.besideCalls);
+        EXPECT_EQ(second ? second->reportCalls() : 0, c.sheetlibCalls);
+        for (auto* held : {&first, &second}) {
+            if (!*held) continue;
+            EXPECT_EQ((*held)->attaches() - 1, (*held)->detaches()) << "every load of the report is undone";
         }
     }
 }
@@ -93,25 +94,25 @@ TEST_F(ReportBinding, EachFailureShowsItsMessageAndTheLibraryIsAlwaysUnloaded) {
         int reportResult;
         int result;
         std::vector<QString> messages;
-        int detaches;
+        int detaches;  // by the report, whose own load comes after the test's
     } cases[] = {
-        {"made", FAKE_ZKVSHEET, false, 0, 0, {}, 1},
+        {"made", REPORT_PROBE_MODULE, false, 0, 0, {}, 1},
         {"no library", nullptr, false, 0, -1, {U("Библиотека не найдена!")}, 0},
-        {"load refused", FAKE_ZKVSHEET, true, 0, -1, {U("Библиотека не найдена!")}, 0},
-        {"no export", FAKE_ZKVSHEET_WITHOUT_REPORT, false, 0, 0, {U("FormReport() не найдена!")}, 1},
-        {"excel missing", FAKE_ZKVSHEET, false, -211, -211, {failed + "-211"}, 1},
-        {"bad record", FAKE_ZKVSHEET, false, -1, -1, {failed + "-1"}, 1},
-        {"positive code", FAKE_ZKVSHEET, false, 7, 7, {failed + "7"}, 1},
+        {"load refused", REPORT_PROBE_MODULE, true, 0, -1, {U("Библиотека не найдена!")}, 0},
+        {"no export", NO_EXPORT_PROBE_MODULE, false, 0, 0, {U("FormReport() не найдена!")}, 1},
+        {"excel missing", REPORT_PROBE_MODULE, false, -211, -211, {failed + "-211"}, 1},
+        {"bad record", REPORT_PROBE_MODULE, false, -1, -1, {failed + "-1"}, 1},
+        {"positive code", REPORT_PROBE_MODULE, false, 7, 7, {failed + "7"}, 1},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         fs::remove_all(beside());
-        std::optional<PlacedLibrary> placed;
+        std::optional<HeldProbe> held;
         if (c.library != nullptr) {
-            placed.emplace(c.library, beside());
-            ASSERT_TRUE(placed->ready());
-            placed->state().refuseLoad = c.refuseLoad;
-            placed->state().result = c.reportResult;
+            held.emplace(c.library, beside());
+            ASSERT_TRUE(held->loaded());
+            held->refuseLoad(c.refuseLoad);
+            held->answer(c.reportResult);
         }
         dialogs.shown.clear();
         EXPECT_EQ(MakeReport(1, sources), c.result);
@@ -121,9 +122,9 @@ TEST_F(ReportBinding, EachFailureShowsItsMessageAndTheLibraryIsAlwaysUnloaded) {
             EXPECT_EQ(shown.type, platform::MsgDlgType::Error);
             EXPECT_EQ(shown.buttons, platform::mbOK);
         }
-        if (placed) {
-            EXPECT_EQ(placed->state().attaches, 1);
-            EXPECT_EQ(placed->state().detaches, c.detaches);
+        if (held) {
+            EXPECT_EQ(held->attaches(), 2);
+            EXPECT_EQ(held->detaches(), c.detaches);
         }
     }
 }
@@ -135,13 +136,13 @@ TEST_F(ReportBinding, AFileThatIsNoLibraryIsReportedAsAMissingLibrary) {
 }
 
 TEST_F(ReportBinding, TheLibraryIsHandedTheRecordFilledForTheRequestedKind) {
-    PlacedLibrary placed(FAKE_ZKVSHEET, beside());
-    ASSERT_TRUE(placed.ready());
+    const HeldProbe held(REPORT_PROBE_MODULE, beside());
+    ASSERT_TRUE(held.loaded());
     for (int mode : {0, 1}) {
         ASSERT_EQ(MakeReport(mode, sources), 0);
         platform::TAllTextToExcel expected;
         FillReportRecord(expected, mode, sources);
-        const platform::TAllTextToExcel& handed = placed.state().record;
+        const platform::TAllTextToExcel& handed = held.record();
         EXPECT_EQ(handed.Mode, mode);
         EXPECT_EQ(handed.StructSize, 97964);
         EXPECT_EQ(handed.Magic, 0xAA55);
@@ -149,7 +150,7 @@ TEST_F(ReportBinding, TheLibraryIsHandedTheRecordFilledForTheRequestedKind) {
         EXPECT_STREQ(handed.Channel[0].SheetName, "S-1");
         EXPECT_EQ(std::memcmp(&handed, &expected, sizeof expected), 0) << "mode " << mode;
     }
-    EXPECT_EQ(placed.state().calls, 2);
+    EXPECT_EQ(held.reportCalls(), 2);
     EXPECT_TRUE(dialogs.shown.empty());
 }
 
