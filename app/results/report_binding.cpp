@@ -6,9 +6,9 @@
 #include <string>
 #include <system_error>
 
+#include "app/controls/report_library.h"
 #include "app/model/value_text.h"
 #include "platform/dialogs.h"
-#include "platform/library_loader.h"
 #include "platform/report_record.h"
 #include "platform/utf8_literal.h"
 
@@ -34,29 +34,14 @@ void ShowError(const QString& text) {
     platform::MessageDlg(text, platform::MsgDlgType::Error, platform::mbOK);
 }
 
-struct LibraryRelease {
-    void operator()(platform::HMODULE library) const { platform::FreeLibrary(library); }
-};
-// The library goes when the report call is over, however it ended.
-using LoadedLibrary = std::unique_ptr<void, LibraryRelease>;
-
 int Report(int mode, const ReportSources& sources) {
     const auto record = std::make_unique<platform::TAllTextToExcel>();
     FillReportRecord(*record, mode, sources);
-    const LoadedLibrary library(platform::LoadLibraryA(LibraryPath().c_str()));
-    if (!library) {
-        ShowError(U("Библиотека не найдена!"));
-        return -1;
-    }
-    const auto formReport =
-        reinterpret_cast<platform::FormReportFunction>(platform::GetProcAddress(library.get(), "FormReport"));
-    if (formReport == nullptr) {
-        ShowError(U("FormReport() не найдена!"));
-        return 0;
-    }
-    const int result = formReport(record.get());
-    if (result != 0) ShowError(U("Ошибка при создании отчёта. Код ошибки:") + QString::number(result));
-    return result;
+    const ReportLibraryCall call = CallReportLibrary(LibraryPath(), "FormReport", [&](void* address) {
+        return reinterpret_cast<platform::FormReportFunction>(address)(record.get());
+    });
+    if (!call.loaded) return -1;
+    return call.found ? call.result : 0;
 }
 
 }  // namespace
