@@ -11,9 +11,17 @@ namespace {
 
 DllEntry EntryOf(HMODULE library) { return reinterpret_cast<DllEntry>(dlsym(library, "DllMain")); }
 
+std::optional<std::string>& FolderOverride() {
+    static std::optional<std::string> folder;
+    return folder;
+}
+
 }  // namespace
 
+void SetExecutableFolderOverride(std::optional<std::string> folder) { FolderOverride() = std::move(folder); }
+
 const char* ExecutableFolder() {
+    if (FolderOverride()) return FolderOverride()->c_str();
     static const std::string folder = [] {
         std::string path(4096, '\0');
         const ssize_t length = readlink("/proc/self/exe", path.data(), path.size());

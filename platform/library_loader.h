@@ -6,6 +6,8 @@
 // DLL_PROCESS_DETACH before unloading. A library loaded past these functions gets no callback.
 
 #include <cstdint>
+#include <optional>
+#include <string>
 
 namespace platform {
 
@@ -23,5 +25,8 @@ bool FreeLibrary(HMODULE library);
 
 // The folder of the running executable, without a closing separator ("" when it cannot be told).
 const char* ExecutableFolder();
+// Tests place the executable in a folder of their own; the whole process, the libraries it loads
+// included, then takes that folder as the executable's (nothing: back to the real one).
+void SetExecutableFolderOverride(std::optional<std::string> folder);
 
 }  // namespace platform

@@ -8,6 +8,8 @@
 #include <QProcess>
 #include <vector>
 
+#include "platform/library_loader.h"
+
 namespace platform {
 namespace {
 
@@ -41,7 +43,17 @@ QString ExecutablePath() {
     return QFile::decodeName(QByteArray(buffer.data(), static_cast<qsizetype>(length)));
 }
 
-void SetExecutablePathOverride(std::optional<QString> path) { Services().executablePath = std::move(path); }
+void SetExecutablePathOverride(std::optional<QString> path) {
+    // The libraries the workstation loads ask the loader for the executable's folder.
+    if (path) {
+        const QByteArray name = QFile::encodeName(*path);
+        const qsizetype separator = name.lastIndexOf('/');
+        SetExecutableFolderOverride(separator < 0 ? std::string() : name.left(separator).toStdString());
+    } else {
+        SetExecutableFolderOverride(std::nullopt);
+    }
+    Services().executablePath = std::move(path);
+}
 
 QStringList CommandLineArguments() {
     if (Services().arguments) return *Services().arguments;

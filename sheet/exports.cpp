@@ -1,4 +1,5 @@
 #include <exception>
+#include <type_traits>
 
 #include "platform/automation.h"
 #include "platform/library_loader.h"
@@ -9,6 +10,9 @@
 #include "sheet/report_check.h"
 #include "sheet/version.h"
 #include "sheet/zkvsheet.h"
+
+// The workstation calls the export through this signature.
+static_assert(std::is_same_v<decltype(&FormReport), platform::FormReportFunction>);
 
 namespace {
 

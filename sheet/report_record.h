@@ -1,48 +1,32 @@
 #pragma once
 
-// The report record that crosses from the workstation into the report library, and the cell maps
-// that say where each of its texts lands on a worksheet. Byte layouts are fixed: the workstation
-// and the library must agree on every offset. Texts are NUL-terminated code page 1251 in fixed
-// slots; a writer cuts a longer text, a reader never reads past a slot.
+// The cell maps that say where each text of the report record lands on a worksheet, and how the
+// library reads the record's slots. The record's layout is shared with the workstation
+// (platform/report_record.h).
 
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
 #include <string_view>
 
+#include "platform/report_record.h"
+
 namespace sheet {
 
-constexpr std::int32_t kRecordMagic = 0xAA55;
-constexpr std::int32_t kReportRecordSize = 97964;
+using platform::ChannelReportBlock;
+using platform::kChannels;
+using platform::kFooterTexts;
+using platform::kHeaderTexts;
+using platform::kMaxPointRows;
+using platform::kPointTexts;
+using platform::kRecordMagic;
+using platform::kReportRecordSize;
+using platform::kSlotSize;
+using platform::kVerdictSize;
+using platform::ReportPoint;
+using platform::TAllTextToExcel;
+
 constexpr std::int32_t kCellMapSize = 256;
-
-constexpr int kChannels = 4;
-constexpr int kSlotSize = 80;
-constexpr int kHeaderTexts = 21;
-constexpr int kPointTexts = 7;
-constexpr int kMaxPointRows = 40;
-constexpr int kFooterTexts = 4;
-constexpr int kVerdictSize = 2 * kSlotSize;  // the verdict runs on from FooterText[0] into FooterText[1]
-
-struct ReportPoint {
-    char Text[kPointTexts][kSlotSize];
-};
-
-struct ChannelReportBlock {
-    std::int32_t Present;     // nonzero: the channel has a point; 0 hides its worksheet
-    std::int32_t PointCount;  // filled point rows, 0..40
-    char HeaderText[kHeaderTexts][kSlotSize];
-    ReportPoint PointText[kMaxPointRows];
-    char FooterText[kFooterTexts][kSlotSize];
-    char SheetName[kSlotSize];
-};
-
-struct TAllTextToExcel {
-    std::int32_t Mode;  // 0 verification, 1 calibration
-    ChannelReportBlock Channel[kChannels];
-    std::int32_t StructSize;  // kReportRecordSize
-    std::int32_t Magic;       // kRecordMagic
-};
 
 // A cell: its 1-based row and its column letter's ASCII code ('A' is column 1).
 struct CellPos {
@@ -61,19 +45,6 @@ struct PosPov {
     std::int32_t Magic;              // kRecordMagic
 };
 
-static_assert(sizeof(ReportPoint) == 560);
-static_assert(sizeof(ChannelReportBlock) == 24488);
-static_assert(offsetof(ChannelReportBlock, Present) == 0);
-static_assert(offsetof(ChannelReportBlock, PointCount) == 4);
-static_assert(offsetof(ChannelReportBlock, HeaderText) == 8);
-static_assert(offsetof(ChannelReportBlock, PointText) == 1688);
-static_assert(offsetof(ChannelReportBlock, FooterText) == 24088);
-static_assert(offsetof(ChannelReportBlock, SheetName) == 24408);
-static_assert(sizeof(TAllTextToExcel) == kReportRecordSize);
-static_assert(offsetof(TAllTextToExcel, Mode) == 0);
-static_assert(offsetof(TAllTextToExcel, Channel) == 4);
-static_assert(offsetof(TAllTextToExcel, StructSize) == 97956);
-static_assert(offsetof(TAllTextToExcel, Magic) == 97960);
 static_assert(sizeof(CellPos) == 8);
 static_assert(sizeof(PosPov) == kCellMapSize);
 static_assert(offsetof(PosPov, HeaderCells) == 0);

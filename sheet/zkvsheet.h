@@ -1,7 +1,7 @@
 #pragma once
 
 // The exports of the report library zkvsheet.so, looked up by name after loading it. The record
-// layout is in report_record.h.
+// layout is in platform/report_record.h, shared with the workstation.
 
 #include <cstdint>
 
@@ -21,6 +21,6 @@ ZKVSHEET_EXPORT int GetVersionDll(char* buffer, unsigned size);
 // be initialised on the loading thread.
 ZKVSHEET_EXPORT int DllMain(void* instance, std::uint32_t reason, void* reserved);
 
-using FormReportFunction = int (*)(const sheet::TAllTextToExcel*);
+using FormReportFunction = platform::FormReportFunction;
 using Archive2excellFunction = int (*)(HWND);
 using GetVersionDllFunction = int (*)(char*, unsigned);

@@ -3,11 +3,9 @@
 #include <exception>
 
 #include "app/archive/frame_archive.h"
+#include "app/controls/report_library.h"
 #include "platform/cp1251.h"
-#include "platform/dialogs.h"
-#include "platform/library_loader.h"
 #include "platform/list_view_handle.h"
-#include "platform/utf8_literal.h"
 
 namespace {
 
@@ -34,26 +32,12 @@ private:
     const QTreeWidget& table_;
 };
 
-void ShowError(const QString& text) { platform::MessageDlg(text, platform::MsgDlgType::Error, platform::mbOK); }
-
 }  // namespace
 
 void TFrameArchiv::ExcelArchiveClick() {
-    platform::HMODULE library = platform::LoadLibraryA(ReportLibrary.c_str());
-    if (library == nullptr) {
-        ShowError(U("Библиотека не найдена!"));
-        return;
-    }
-    const auto archive2excell =
-        reinterpret_cast<Archive2excellFunction>(platform::GetProcAddress(library, "Archive2excell"));
-    if (archive2excell == nullptr) {
-        ShowError(U("Archive2excell() не найдена!"));
-        platform::FreeLibrary(library);
-        return;
-    }
     TableSource source(*ListViewArchiv1);
     platform::ListViewHandle handle(source);
-    const int result = archive2excell(handle.Handle());
-    if (result != 0) ShowError(U("Ошибка при создании отчёта. Код ошибки:") + QString::number(result));
-    platform::FreeLibrary(library);
+    CallReportLibrary(ReportLibrary, "Archive2excell", [&](void* address) {
+        return reinterpret_cast<Archive2excellFunction>(address)(handle.Handle());
+    });
 }

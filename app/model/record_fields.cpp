@@ -7,10 +7,13 @@
 #include "platform/cp1251.h"
 
 void WriteTextSlot(std::uint8_t* record, std::size_t offset, std::size_t slotSize, const QString& text) {
-    if (record == nullptr || slotSize == 0) return;
-    const std::string bytes = platform::ToCp1251(text);
+    if (record == nullptr) return;
+    WriteSlotBytes(reinterpret_cast<char*>(record + offset), slotSize, platform::ToCp1251(text));
+}
+
+void WriteSlotBytes(char* slot, std::size_t slotSize, std::string_view bytes) {
+    if (slot == nullptr || slotSize == 0) return;
     const std::size_t length = std::min(bytes.size(), slotSize - 1);
-    std::uint8_t* slot = record + offset;
     std::memcpy(slot, bytes.data(), length);
     std::memset(slot + length, 0, slotSize - length);
 }
@@ -22,7 +25,9 @@ QString ReadTextSlot(const std::uint8_t* record, std::size_t offset, std::size_t
     return platform::FromCp1251(std::string_view(slot, length));
 }
 
-void WriteFloat32(std::uint8_t* record, std::size_t offset, float value) { std::memcpy(record + offset, &value, 4); }
+void WriteFloat32(std::uint8_t* record, std::size_t offset, float value) {
+    std::memcpy(record + offset, &value, 4);
+}
 
 float ReadFloat32(const std::uint8_t* record, std::size_t offset) {
     float value = 0.0f;

@@ -9,6 +9,7 @@
 #include <QVBoxLayout>
 #include <vector>
 
+#include "app/model/current_row.h"
 #include "app/model/result_points.h"
 #include "app/model/setup_record.h"
 #include "app/model/value_text.h"
@@ -238,5 +239,10 @@ void TFrame_Results::BitBtnRemoveLineClick() {
 void TFrame_Results::Btn_ToExcelClick(QObject* sender) {
     // The answer time-out is left as it is: the report talks to no instrument, and a countdown set
     // to expire would end an open exchange or a running measurement as if the link were lost.
-    MakeReport(sender == Btn_ToExcel ? 0 : 1);
+    const MeasProtocolRef protocol = Protocol();
+    const ReportSources sources{.setup = FSetup,
+                                .protocol = protocol.rows,
+                                .protocolRows = protocol.rows != nullptr ? kProtocolRows : 0,
+                                .methodDocument = Hooks.methodDocument};
+    MakeReport(sender == Btn_ToExcel ? 0 : 1, sources);
 }

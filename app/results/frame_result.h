@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QString>
 #include <QWidget>
 #include <cstdint>
 #include <functional>
@@ -15,6 +16,8 @@ class QTreeWidgetItem;
 struct ResultsHooks {
     // The measurement page's protocol, which clearing and removing points edit.
     std::function<MeasProtocolRef()> protocol;
+    // The set-up page's method document of a sensor name, for the protocols.
+    std::function<QString(const QString&)> methodDocument;
 };
 
 // The results page: the recorded verification points, channel by channel, with their errors and

@@ -75,9 +75,11 @@ void TFormMain::WirePageHooks() {
         },
     };
 
-    // Clearing the results and removing a point edit the measurement page's protocol.
+    // Clearing the results and removing a point edit the measurement page's protocol; the
+    // protocols take their method documents from the set-up page.
     Frame_Results1->Hooks = {
         .protocol = [this] { return MeasProtocolRef{FrameMeas1->MeasProtocol.data(), &FrameMeas1->MeasCount}; },
+        .methodDocument = [this](const QString& name) { return FrameTune1->FindMethodDocument(name); },
     };
 }
 

@@ -6,6 +6,7 @@
 #include <QFileInfo>
 #include <QTimer>
 
+#include "platform/library_loader.h"
 #include "tests/support/printers.h"
 #include "tests/support/qt_application.h"
 
@@ -24,10 +25,18 @@ TEST(OsServices, OverridesStandUntilCleared) {
     const QString realPath = platform::ExecutablePath();
     const bool realElevated = platform::IsProcessElevated();
 
+    const std::string realFolder = platform::ExecutableFolder();
+
+    // The loader, which the report library asks for the folder, follows the same override.
     platform::SetExecutablePathOverride(QString("/opt/zkvdesk/zkvdesk"));
     EXPECT_EQ(platform::ExecutablePath(), "/opt/zkvdesk/zkvdesk");
+    EXPECT_STREQ(platform::ExecutableFolder(), "/opt/zkvdesk");
+    platform::SetExecutablePathOverride(QString("zkvdesk"));
+    EXPECT_STREQ(platform::ExecutableFolder(), "");
     platform::SetExecutablePathOverride(std::nullopt);
     EXPECT_EQ(platform::ExecutablePath(), realPath);
+    EXPECT_EQ(platform::ExecutableFolder(), realFolder);
+    EXPECT_EQ(realFolder + "/" + QFileInfo(realPath).fileName().toStdString(), realPath.toStdString());
 
     for (bool elevated : {true, false}) {
         platform::SetElevatedOverride(elevated);

@@ -1,12 +1,15 @@
-// A stand-in for the report library in the archive page's tests. It reads the list view behind
-// the handle with the messages and records the report library's archive export uses, keeps what
-// it read, answers the result a test chose, and counts its load and unload callbacks. Built once
-// with the export and once without it.
+// A stand-in for the report library in the workstation's tests. Its archive export reads the list
+// view behind the handle with the messages and records the real one uses and keeps what it read;
+// its protocol export keeps a copy of the record it was handed; both answer the result a test
+// chose. It counts its load and unload callbacks and can refuse a load. Built once with the
+// exports and once without them.
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <vector>
 
 #include "platform/library_loader.h"
+#include "platform/report_record.h"
 #include "platform/window_handle.h"
 
 #define PROBE_EXPORT extern "C" __attribute__((visibility("default")))
@@ -17,11 +20,17 @@ std::vector<std::vector<std::string>> table;
 int result = 0;
 int attaches = 0;
 int detaches = 0;
+bool refuseLoad = false;
+int reportCalls = 0;
+platform::TAllTextToExcel record{};
 
 }  // namespace
 
 PROBE_EXPORT int DllMain(void*, std::uint32_t reason, void*) {
-    if (reason == platform::DLL_PROCESS_ATTACH) ++attaches;
+    if (reason == platform::DLL_PROCESS_ATTACH) {
+        ++attaches;
+        return refuseLoad ? 0 : 1;
+    }
     if (reason == platform::DLL_PROCESS_DETACH) ++detaches;
     return 1;
 }
@@ -51,9 +60,18 @@ PROBE_EXPORT int Archive2excell(HWND listView) {
     }
     return result;
 }
+
+PROBE_EXPORT int FormReport(const platform::TAllTextToExcel* handed) {
+    ++reportCalls;
+    std::memcpy(&record, handed, sizeof record);
+    return result;
+}
 #endif
 
 PROBE_EXPORT void ProbeAnswer(int code) { result = code; }
 PROBE_EXPORT const std::vector<std::vector<std::string>>* ProbeTableRead() { return &table; }
 PROBE_EXPORT int ProbeAttaches() { return attaches; }
 PROBE_EXPORT int ProbeDetaches() { return detaches; }
+PROBE_EXPORT void ProbeRefuseLoad(bool refuse) { refuseLoad = refuse; }
+PROBE_EXPORT int ProbeReportCalls() { return reportCalls; }
+PROBE_EXPORT const platform::TAllTextToExcel* ProbeRecord() { return &record; }

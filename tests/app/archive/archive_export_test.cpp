@@ -17,33 +17,16 @@
 #include "sim/archive.h"
 #include "tests/support/printers.h"
 #include "tests/support/qt_application.h"
+#include "tests/support/report_library_probe.h"
 #include "tests/support/scripted_dialogs.h"
 
 namespace {
 
-using Table = std::vector<std::vector<std::string>>;
-
-// A probe module held loaded by the test too, so that what it saw outlives the page's unload.
-class HeldProbe {
-public:
-    explicit HeldProbe(const char* path) : library_(platform::LoadLibraryA(path)) {}
-    ~HeldProbe() { platform::FreeLibrary(library_); }
-    bool loaded() const { return library_ != nullptr; }
-    template <typename F>
-    F get(const char* name) const {
-        return reinterpret_cast<F>(platform::GetProcAddress(library_, name));
-    }
-    void answer(int code) const { get<void (*)(int)>("ProbeAnswer")(code); }
-    const Table& tableRead() const { return *get<const Table* (*)()>("ProbeTableRead")(); }
-    int attaches() const { return get<int (*)()>("ProbeAttaches")(); }
-    int detaches() const { return get<int (*)()>("ProbeDetaches")(); }
-
-private:
-    platform::HMODULE library_;
-};
+using testing_support::HeldProbe;
+using Table = HeldProbe::Table;
 
 class ArchiveExport : public ::testing::Test, testing_support::WithApplication {
-protected:
+  protected:
     ArchiveExport() : page(std::make_unique<TFrameArchiv>()), table(page->ListViewArchiv1) {}
 
     void AddRecord(const sim::ArchiveRecordBytes& bytes) {
@@ -65,9 +48,9 @@ TEST_F(ArchiveExport, TheLibraryReadsEveryCellInCodePage1251ThroughTheTablesHand
     failed[4] ^= 0x5A;
     AddRecord(failed);
 
-    HeldProbe probe(ARCHIVE_PROBE_MODULE);
+    HeldProbe probe(REPORT_PROBE_MODULE);
     ASSERT_TRUE(probe.loaded());
-    page->ReportLibrary = ARCHIVE_PROBE_MODULE;
+    page->ReportLibrary = REPORT_PROBE_MODULE;
     page->ExcelArchive->click();
 
     EXPECT_TRUE(dialogs.shown.empty());
@@ -82,7 +65,8 @@ TEST_F(ArchiveExport, TheLibraryReadsEveryCellInCodePage1251ThroughTheTablesHand
     }
     EXPECT_EQ(read[0][3], "\xEA\xCF\xE0");  // кПа
     EXPECT_EQ(read[1][16], "------");
-    EXPECT_EQ(read[2], std::vector<std::string>({"3", "", "", "", "", "", "", "", "", "", "", "", "", "", "", "", ""}));
+    EXPECT_EQ(read[2], std::vector<std::string>(
+                           {"3", "", "", "", "", "", "", "", "", "", "", "", "", "", "", "", ""}));
     // The page loaded the library for the call and released it after.
     EXPECT_EQ(probe.attaches(), 2);
     EXPECT_EQ(probe.detaches(), 1);
@@ -96,9 +80,9 @@ TEST_F(ArchiveExport, EveryOutcomeIsToldAndTheLibraryIsReleased) {
         int answer;
         const char* message;  // null: nothing said
     } cases[] = {
-        {"done", ARCHIVE_PROBE_MODULE, 0, nullptr},
-        {"a failure code", ARCHIVE_PROBE_MODULE, -3, "Ошибка при создании отчёта. Код ошибки:-3"},
-        {"another failure code", ARCHIVE_PROBE_MODULE, 7, "Ошибка при создании отчёта. Код ошибки:7"},
+        {"done", REPORT_PROBE_MODULE, 0, nullptr},
+        {"a failure code", REPORT_PROBE_MODULE, -3, "Ошибка при создании отчёта. Код ошибки:-3"},
+        {"another failure code", REPORT_PROBE_MODULE, 7, "Ошибка при создании отчёта. Код ошибки:7"},
         {"no export", NO_EXPORT_PROBE_MODULE, 0, "Archive2excell() не найдена!"},
         // Looked up by its bare name beside the test program, where no report library lies.
         {"no library", "zkvsheet.so", 0, "Библиотека не найдена!"},
@@ -132,7 +116,8 @@ TEST_F(ArchiveExport, TheBuiltReportLibraryIsCalledAndReleased) {
     // No archive template lies beside the test program: the library says so and answers -3.
     ASSERT_EQ(dialogs.shown.size(), 2u);
     EXPECT_EQ(dialogs.shown[0].kind, testing_support::ShownDialog::Kind::MessageBox);
-    EXPECT_TRUE(dialogs.shown[0].text.startsWith(U("Недоступен файл шаблона \n "))) << dialogs.shown[0].text.toStdString();
+    EXPECT_TRUE(dialogs.shown[0].text.startsWith(U("Недоступен файл шаблона \n ")))
+        << dialogs.shown[0].text.toStdString();
     EXPECT_EQ(dialogs.shown[1].text, U("Ошибка при создании отчёта. Код ошибки:-3"));
     // Its unload callback ran: the OLE it started on loading is gone.
     EXPECT_FALSE(platform::OleInitializedOnThisThread());
