@@ -171,6 +171,7 @@ class QtDialogs final : public Dialogs {
         QString suffix = spec.defaultExt;
         if (suffix.startsWith(u'.')) suffix.remove(0, 1);
         dialog.setDefaultSuffix(suffix);
+        dialog.setOption(QFileDialog::DontConfirmOverwrite, spec.callerAsksToOverwrite);
         if (dialog.exec() != QDialog::Accepted) return std::nullopt;
         const QStringList chosen = dialog.selectedFiles();
         if (chosen.isEmpty() || chosen.front().isEmpty()) return std::nullopt;

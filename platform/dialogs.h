@@ -30,6 +30,8 @@ struct FileDialogSpec {
     QString defaultExt;
     QString filter;
     QString title;
+    // The caller asks about writing over an existing file itself; the dialog does not ask too.
+    bool callerAsksToOverwrite = false;
 };
 
 class Dialogs {

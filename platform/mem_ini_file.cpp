@@ -3,6 +3,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <algorithm>
 #include <limits>
 #include <optional>
 
@@ -35,6 +36,23 @@ std::optional<int> Digits(const QString& text, qsizetype minCount, qsizetype max
 
 QString TwoDigits(int value) { return QString::number(value).rightJustified(2, u'0'); }
 
+// Larger than any settings or project file; a bigger file was chosen by mistake.
+constexpr qint64 kLargestIniFile = 16 * 1024 * 1024;
+
+bool BreaksLine(QChar c) { return c == u'\r' || c == u'\n' || c == u'\0'; }
+
+// A section or key name that reads back as it was written.
+bool ReadsBack(const QString& name) {
+    return !name.isEmpty() && TrimBlanks(name) == name && std::none_of(name.begin(), name.end(), BreaksLine);
+}
+
+QString OnOneLine(QString value) {
+    for (QChar& c : value) {
+        if (BreaksLine(c)) c = u' ';
+    }
+    return value;
+}
+
 }  // namespace
 
 TMemIniFile::TMemIniFile(const QString& fileName) : fileName_(fileName) {
@@ -42,15 +60,25 @@ TMemIniFile::TMemIniFile(const QString& fileName) : fileName_(fileName) {
     // A dangling link is as good as no file: there is nothing to read yet.
     if (!file.exists()) return;
     if (QFileInfo(fileName).isDir() || !file.open(QIODevice::ReadOnly)) {
-        throw IniFileError("cannot read " + fileName.toStdString());
+        problem_ = Problem::Unreadable;
+        return;
     }
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError) throw IniFileError("cannot read " + fileName.toStdString());
+    const QByteArray bytes = file.read(kLargestIniFile + 1);
+    if (file.error() != QFileDevice::NoError) {
+        problem_ = Problem::Unreadable;
+        return;
+    }
+    if (bytes.size() > kLargestIniFile || bytes.contains('\0')) {
+        problem_ = Problem::NotAnIni;
+        return;
+    }
+    Parse(FromCp1251(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size()))));
+}
 
-    const QStringList lines =
-        FromCp1251(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size()))).split(u'\n');
+void TMemIniFile::Parse(const QString& text) {
     Section* current = nullptr;
-    for (QString line : lines) {
+    bool strayText = false;
+    for (QString line : text.split(u'\n')) {
         if (line.endsWith(u'\r')) line.chop(1);
         const QString trimmed = TrimBlanks(line);
         if (trimmed.isEmpty()) continue;
@@ -59,7 +87,10 @@ TMemIniFile::TMemIniFile(const QString& fileName) : fileName_(fileName) {
             continue;
         }
         // Lines before the first section belong to no section and are not kept.
-        if (!current) continue;
+        if (!current) {
+            if (!trimmed.startsWith(u';')) strayText = true;
+            continue;
+        }
         const qsizetype equals = line.indexOf(u'=');
         const QString key = equals < 0 ? QString() : TrimBlanks(line.left(equals));
         // Comments and other lines without a key ride along untouched.
@@ -69,6 +100,8 @@ TMemIniFile::TMemIniFile(const QString& fileName) : fileName_(fileName) {
             current->entries.push_back({key, line.mid(equals + 1)});
         }
     }
+    // Text without a single section is some other kind of file.
+    if (strayText && sections_.empty()) problem_ = Problem::NotAnIni;
 }
 
 const TMemIniFile::Section* TMemIniFile::findSection(const QString& name) const {
@@ -102,16 +135,27 @@ QString TMemIniFile::ReadString(const QString& section, const QString& key,
 }
 
 void TMemIniFile::WriteString(const QString& section, const QString& key, const QString& value) {
-    // An empty key could never be read back; the line would only spoil the file.
-    if (key.isEmpty()) return;
+    // Such a name could never be found again; its line would only spoil the file.
+    if (!ReadsBack(section) || !ReadsBack(key) || key.contains(u'=') || key.startsWith(u';') ||
+        key.startsWith(u'[')) {
+        return;
+    }
     Section& target = sectionForWrite(section);
     for (Entry& entry : target.entries) {
         if (!entry.key.isEmpty() && SameName(entry.key, key)) {
-            entry.value = value;
+            entry.value = OnOneLine(value);
             return;
         }
     }
-    target.entries.push_back({key, value});
+    target.entries.push_back({key, OnOneLine(value)});
+}
+
+void TMemIniFile::DeleteKey(const QString& section, const QString& key) {
+    for (Section& found : sections_) {
+        if (!SameName(found.name, section)) continue;
+        std::erase_if(found.entries,
+                      [&](const Entry& entry) { return !entry.key.isEmpty() && SameName(entry.key, key); });
+    }
 }
 
 int TMemIniFile::ReadInteger(const QString& section, const QString& key, int defaultValue) const {
@@ -149,8 +193,9 @@ QDate TMemIniFile::ReadDate(const QString& section, const QString& key, const QD
     if (parts.size() != 3) return defaultValue;
     const auto day = Digits(parts[0], 1, 2);
     const auto month = Digits(parts[1], 1, 2);
-    const auto year = Digits(parts[2], 4, 4);
+    auto year = parts[2].size() == 2 ? Digits(parts[2], 2, 2) : Digits(parts[2], 4, 4);
     if (!day || !month || !year) return defaultValue;
+    if (parts[2].size() == 2) *year += 2000;
     const QDate date(*year, *month, *day);
     return date.isValid() ? date : defaultValue;
 }
@@ -169,8 +214,8 @@ QTime TMemIniFile::ReadTime(const QString& section, const QString& key, const QT
     const QStringList parts = TrimBlanks(entry->value).split(u':');
     if (parts.size() != 2 && parts.size() != 3) return defaultValue;
     const auto hours = Digits(parts[0], 1, 2);
-    const auto minutes = Digits(parts[1], 2, 2);
-    const auto seconds = parts.size() == 3 ? Digits(parts[2], 2, 2) : std::optional<int>(0);
+    const auto minutes = Digits(parts[1], 1, 2);
+    const auto seconds = parts.size() == 3 ? Digits(parts[2], 1, 2) : std::optional<int>(0);
     if (!hours || !minutes || !seconds) return defaultValue;
     const QTime time(*hours, *minutes, *seconds);
     return time.isValid() ? time : defaultValue;
@@ -205,7 +250,7 @@ QStringList TMemIniFile::ReadSection(const QString& section) const {
     return keys;
 }
 
-void TMemIniFile::UpdateFile() {
+bool TMemIniFile::UpdateFile() {
     QString text;
     for (const Section& section : sections_) {
         text += u'[' + section.name + QStringLiteral("]\r\n");
@@ -216,15 +261,16 @@ void TMemIniFile::UpdateFile() {
         text += QStringLiteral("\r\n");
     }
     const std::string bytes = ToCp1251(text);
-    // Written beside the old file and put in its place at the end, so a failed write leaves the
-    // old file whole; straight over it where the folder allows no new file.
+    // Never straight over the old file, not even where the folder takes no new file: a write that
+    // fails half way would leave neither the old file nor the new one.
     QSaveFile file(fileName_);
-    file.setDirectWriteFallback(true);
+    file.setDirectWriteFallback(false);
     if (!file.open(QIODevice::WriteOnly) ||
-        file.write(bytes.data(), static_cast<qint64>(bytes.size())) != static_cast<qint64>(bytes.size()) ||
-        !file.commit()) {
-        throw IniFileError("cannot write " + fileName_.toStdString());
+        file.write(bytes.data(), static_cast<qint64>(bytes.size())) != static_cast<qint64>(bytes.size())) {
+        file.cancelWriting();
+        return false;
     }
+    return file.commit();
 }
 
 }  // namespace platform

@@ -153,6 +153,9 @@ TFrameMeas::TFrameMeas(QWidget* parent) : QWidget(parent), MeasProtocol(kProtoco
     for (QCheckBox* box : {cbToGraph_Ch1, cbToGraph_Ch2, cbToGraph_Ch3, cbToGraph_Ch4, cbToGraph_Ch0}) {
         boxes->addWidget(box);
         OnCheckBoxClick(box, this, [this, box] { cbToGraph_Ch1Click(box); });
+        // Set by a project load, the box keeps its tick: only a change by the user or the page
+        // names a box to check against its row.
+        platform::SetStateHandler(box, [this](QObject*) { cbToGraph_Ch1Click(nullptr); });
     }
 
     edP_hand = new QLineEdit("0", this);

@@ -4,44 +4,57 @@
 #include <QFileInfo>
 #include <QWidget>
 
+#include "app/project/component_walk.h"
+#include "app/project/global_lists.h"
 #include "platform/mem_ini_file.h"
 #include "platform/os_services.h"
 
 QString ProjectFile;
 QString BaseCaption;
 
-namespace {
-QWidget* projectWindow = nullptr;
-}
-
 QString SettingsFilePath() {
     const QFileInfo exe(platform::ExecutablePath());
     return exe.dir().filePath(exe.completeBaseName() + ".ini");
 }
 
-void SetProjectWindow(QWidget* window) { projectWindow = window; }
+namespace project {
+namespace {
 
-int LoadSaveProject(const QString& fileName, bool save) {
-    const QString settingsPath = SettingsFilePath();
+// A save replaces a file that is no ini file (the user asked for that file), never one that could
+// not be read; a load takes neither.
+bool CanUse(const platform::TMemIniFile& ini, bool save) { return save ? ini.IsReadable() : ini.IsValid(); }
+
+int LoadSave(const ProjectScope& scope, const QString& fileName, bool save) {
     {
-        platform::TMemIniFile settings(settingsPath);
-        SaveRestoreGlobalLists(settings, save);
-        if (save) settings.UpdateFile();
+        platform::TMemIniFile settings(scope.settingsPath);
+        if (!CanUse(settings, save)) return kProjectFileError;
+        SaveRestoreGlobalLists(settings, save, scope.forms);
+        if (save && !settings.UpdateFile()) return kProjectFileError;
     }
-    const QString projectPath = fileName.isEmpty() ? settingsPath : fileName;
-    if (!save && !QFileInfo::exists(projectPath)) return -2;
+    const QString path = fileName.isEmpty() ? scope.settingsPath : fileName;
+    if (!save && !QFileInfo::exists(path)) return kProjectMissing;
 
-    platform::TMemIniFile project(projectPath);
-    if (projectWindow) WalkComponents(project, save, projectWindow);
-    if (save) project.UpdateFile();
+    platform::TMemIniFile project(path);
+    if (!CanUse(project, save)) return kProjectFileError;
+    SaveRestoreForms(project, save, scope.forms);
+    if (save && !project.UpdateFile()) return kProjectFileError;
 
-    if (projectWindow) {
-        const qsizetype slash = projectPath.lastIndexOf('/');
-        projectWindow->setWindowTitle(BaseCaption + "    " + projectPath.mid(slash + 1));
+    if (scope.mainWindow) {
+        scope.mainWindow->setWindowTitle(scope.baseCaption + QStringLiteral("    ") + path.mid(path.lastIndexOf(u'/') + 1));
     }
     return 0;
 }
 
-void WalkComponents(platform::TMemIniFile&, bool, QObject*) {}
+}  // namespace
 
-void SaveRestoreGlobalLists(platform::TMemIniFile&, bool) {}
+int LoadSaveProject(const ProjectScope& scope, const QString& fileName, bool save) {
+    // Called from menu handlers and the close: a failure of a page's handler during the load ends
+    // the load as a failed one instead of leaving the handler.
+    try {
+        return LoadSave(scope, fileName, save);
+    } catch (...) {
+        return kProjectFileError;
+    }
+}
+
+}  // namespace project

@@ -1,10 +1,8 @@
 #pragma once
 
 #include <QString>
+#include <vector>
 
-namespace platform {
-class TMemIniFile;
-}
 class QObject;
 class QWidget;
 
@@ -13,11 +11,24 @@ extern QString BaseCaption;  // the caption the window was built with
 
 // The settings file next to the executable.
 QString SettingsFilePath();
-// The window whose component tree is the project and whose caption names it; none to forget it.
-void SetProjectWindow(QWidget* window);
 
-// Loads or saves the state of every page: 0 on success, -1 when an ini file cannot be made,
-// -2 when loading and no file exists at the project path. An empty name means the settings file.
-int LoadSaveProject(const QString& fileName, bool save);
-void WalkComponents(platform::TMemIniFile& ini, bool save, QObject* component);
-void SaveRestoreGlobalLists(platform::TMemIniFile& settings, bool save);
+namespace project {
+
+// What a project covers: the application's forms in the order they were created (the walk starts
+// with the first), the settings file, and the main window, whose caption names the project after
+// a load or save.
+struct ProjectScope {
+    std::vector<QObject*> forms;
+    QString settingsPath;
+    QWidget* mainWindow = nullptr;
+    QString baseCaption;
+};
+
+inline constexpr int kProjectFileError = -1;  // a file that cannot be read, written or is no ini file
+inline constexpr int kProjectMissing = -2;    // loading, and no file exists at the project path
+
+// Loads or saves the state of every page: 0 on success, else one of the results above. An empty
+// name means the settings file. A failed save leaves the files as they were.
+int LoadSaveProject(const ProjectScope& scope, const QString& fileName, bool save);
+
+}  // namespace project

@@ -168,6 +168,9 @@ TFrameTune::TFrameTune(QWidget* parent) : QWidget(parent) {
         connect(combo, &QComboBox::activated, this, &TFrameTune::cbGHVmodelChange);
         connect(combo->lineEdit(), &QLineEdit::textEdited, this, &TFrameTune::cbGHVmodelChange);
     }
+    // The serial's text picks its item, typed or set by code, so that what a project keeps as the
+    // selection is the serial shown.
+    connect(cbZavNo, &QComboBox::editTextChanged, this, &TFrameTune::SelectSerialOfText);
     OnCheckBoxClick(cbGHVunitsFromZKV, this, [this] { cbGHVunitsFromZKVClick(); });
     connect(RadioButton1, &QRadioButton::clicked, this, &TFrameTune::RadioButton1Click);
     connect(rb_IsPeriodic, &QRadioButton::clicked, this, &TFrameTune::RadioButton1Click);
@@ -228,6 +231,7 @@ void TFrameTune::BuildGrid() {
     Grid_Tune->setEditTriggers(QAbstractItemView::AnyKeyPressed | QAbstractItemView::DoubleClicked |
                                QAbstractItemView::EditKeyPressed);
     Grid_Tune->setItemDelegate(new GridCellDelegate(this, Grid_Tune));
+    platform::SetFixedCells(Grid_Tune, 1, 1);
     QPalette palette = Grid_Tune->palette();
     palette.setColor(QPalette::Base, kGridBackground);
     Grid_Tune->setPalette(palette);
@@ -285,6 +289,7 @@ void TFrameTune::BuildInPlaceCombos() {
         *names[i] = combo;
         connect(combo, &QComboBox::activated, this, [this, combo] { ComboBoxModel_1Change(combo); });
         connect(combo->lineEdit(), &QLineEdit::textEdited, this, [this, combo] { ComboBoxModel_1Change(combo); });
+        platform::SetStateHandler(combo, [this](QObject* sender) { ComboBoxModel_1Change(sender); });
     }
     ComboUnits = Combo(this, "ComboUnits",
                        Texts({"  Па", "  кПа", "  МПа", " кгс/см2", " кгс/м2", "мм.рт.ст.", "   бар", "   psi"}), false);
@@ -292,6 +297,7 @@ void TFrameTune::BuildInPlaceCombos() {
     ComboFunc = Combo(this, "ComboFunc", Texts({"линейная", "квадратичн."}), false);
     for (QComboBox* combo : {ComboUnits, ComboOutDiap, ComboFunc}) {
         connect(combo, &QComboBox::activated, this, [this, combo] { ComboBoxModel_1Exit(combo); });
+        platform::SetStateHandler(combo, {});  // these combos have no change event, only leaving
         InstallKeyFilter(combo, FilterListOnlyKey);
     }
     for (QComboBox* combo :
@@ -474,6 +480,20 @@ void TFrameTune::cbGHVunitsFromZKVClick() {
 }
 
 void TFrameTune::RadioButton1Click() { SetChangeButtons(true); }
+
+void TFrameTune::SelectSerialOfText(const QString& text) {
+    const int index = cbZavNo->findText(text, Qt::MatchFixedString);
+    if (index == cbZavNo->currentIndex()) return;
+    QLineEdit* edit = cbZavNo->lineEdit();
+    const int cursor = edit->cursorPosition();
+    const QSignalBlocker quiet(cbZavNo);
+    cbZavNo->setCurrentIndex(index);
+    // Selecting puts the item's own spelling (or nothing) in the edit; the text stays as set.
+    if (edit->text() != text) {
+        edit->setText(text);
+        edit->setCursorPosition(cursor);
+    }
+}
 
 void TFrameTune::sg_MPKeyPress() { BitBtn_Apply->setEnabled(true); }
 

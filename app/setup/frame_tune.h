@@ -59,6 +59,8 @@ public:
     void cbGHVmodelChange();
     void cbGHVunitsFromZKVClick();
     void RadioButton1Click();
+    // Selects the item of cbZavNo that equals the text, ignoring letter case, or none.
+    void SelectSerialOfText(const QString& text);
     void sg_MPKeyPress();
     void Btn_Show_MPClick();
     void Bnt_Hide_pn_MPClick();

@@ -78,7 +78,11 @@ int TFrameTune::TuneFromForm(std::uint8_t* record) {
     SetSetupText(record, setup::RefModel, cbGHVmodel->currentText());
     const QString refSerial = cbZavNo->currentText();
     SetSetupText(record, setup::RefSerial, refSerial);
-    if (!refSerial.isEmpty() && ItemIndexIgnoringCase(cbZavNo, refSerial) < 0) cbZavNo->addItem(refSerial);
+    if (!refSerial.isEmpty() && ItemIndexIgnoringCase(cbZavNo, refSerial) < 0) {
+        cbZavNo->addItem(refSerial);
+        const QSignalBlocker quiet(cbZavNo);
+        cbZavNo->setCurrentIndex(cbZavNo->count() - 1);
+    }
     SetSetupText(record, setup::RefClass, cbGHV_class->currentText());
     SetSetupText(record, setup::InstrSerial, edZavNoZKV->text());
     SetSetupText(record, setup::InstrRange, cb_ZKV_Diap->currentText());

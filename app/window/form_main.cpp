@@ -25,6 +25,7 @@
 #include "app/model/current_row.h"
 #include "app/model/setup_record.h"
 #include "app/model/value_text.h"
+#include "app/project/ini_names.h"
 #include "app/project/project_store.h"
 #include "app/results/frame_result.h"
 #include "app/settings/frame_settings.h"
@@ -88,19 +89,23 @@ void ShowError(const QString& text) {
     platform::MessageBox(nullptr, text, U("Ошибка"), platform::MB_ICONERROR | platform::MB_OK);
 }
 
+// The main window first, then the calibration window: the order in which the entry makes them.
+project::ProjectScope ProjectScopeOf(TFormMain* window) {
+    project::ProjectScope scope{{window}, SettingsFilePath(), window, BaseCaption};
+    if (FormGrad) scope.forms.push_back(FormGrad);
+    return scope;
+}
+
 }  // namespace
 
 TFormMain::TFormMain(QWidget* parent)
     : QMainWindow(parent),
       OpenDialog1{"zkv", U("Проект АРМ ЗКВ|*.zkv|Все файлы|*.*"), U("Открыть проект АРМ ЗКВ")},
-      SaveDialog1{"zkv", U("Проект АРМ ЗКВ|*.zkv|Все файлы|*.*"), U("Сохранить проект АРМ ЗКВ")},
+      SaveDialog1{"zkv", U("Проект АРМ ЗКВ|*.zkv|Все файлы|*.*"), U("Сохранить проект АРМ ЗКВ"), true},
       OpenDialogASCIIfileArcive{"zkv", U("Файлы архива ЗКВ-7|*.zkv|Все файлы|*.*"), U("Открыть файл архива ЗКВ")} {
     setObjectName("FormMain");
     platform::MarkAsOwner(this);
-    if (FormMain == nullptr) {
-        FormMain = this;
-        SetProjectWindow(this);
-    }
+    if (FormMain == nullptr) FormMain = this;
     setWindowTitle(U(kMainCaption));
     setFont(QFont("MS Sans Serif"));
     resize(1223, 768);
@@ -150,10 +155,7 @@ TFormMain::~TFormMain() {
     if (MainPort == Comm.get()) MainPort = nullptr;
     if (AnswerParser.Data == AnswerBuffer) AnswerParser.Data = nullptr;
     Comm.reset();
-    if (FormMain == this) {
-        FormMain = nullptr;
-        SetProjectWindow(nullptr);
-    }
+    if (FormMain == this) FormMain = nullptr;
 }
 
 void TFormMain::BuildMenu() {
@@ -301,8 +303,8 @@ void TFormMain::RegisterPageRoutes() {
 
 void TFormMain::ReadProjectPath() {
     const QString settingsPath = SettingsFilePath();
-    platform::TMemIniFile settings(settingsPath);
-    ProjectFile = settings.ReadString("Project", "Name", settingsPath);
+    const platform::TMemIniFile settings(settingsPath);
+    ProjectFile = settings.ReadString(project::kProjectSection, project::kProjectNameKey, settingsPath);
     if (!QFileInfo::exists(ProjectFile)) ProjectFile = settingsPath;
 }
 
@@ -310,14 +312,9 @@ void TFormMain::FormShow() {
     RegisterPageRoutes();
     WireCalibrationWindow();
     UseDotDecimalSeparator();
-    // A project that cannot be read must not keep the window from building its blocks.
-    try {
-        ReadProjectPath();
-        LoadSaveProject(ProjectFile, false);
-    } catch (const std::exception& e) {
-        if (ProjectFile.isEmpty()) ProjectFile = SettingsFilePath();
-        platform::MessageDlg(QString::fromUtf8(e.what()), platform::MsgDlgType::Error, platform::mbOK);
-    }
+    ReadProjectPath();
+    // A project that cannot be loaded here is not reported: the pages keep what they have.
+    project::LoadSaveProject(ProjectScopeOf(this), ProjectFile, false);
     SelectPage(0);
     FrameZKV_Settings1->DefaultConfClick(nullptr);
     const QStringList arguments = platform::CommandLineArguments();
@@ -366,12 +363,10 @@ bool TFormMain::FormClose() {
                                             platform::MB_ICONQUESTION | platform::MB_YESNOCANCEL);
     if (answer == platform::IDCANCEL) return false;
     if (answer == platform::IDYES) {
-        try {
-            platform::TMemIniFile settings(SettingsFilePath());
-            settings.WriteString("Project", "Name", ProjectFile);
-            settings.UpdateFile();
-            LoadSaveProject(ProjectFile, true);
-        } catch (const std::exception&) {
+        platform::TMemIniFile settings(SettingsFilePath());
+        settings.WriteString(project::kProjectSection, project::kProjectNameKey, ProjectFile);
+        if (!settings.IsReadable() || !settings.UpdateFile() ||
+            project::LoadSaveProject(ProjectScopeOf(this), ProjectFile, true) != 0) {
             // Nothing is lost: the window stays, and the user may close again without saving.
             ShowError(U("Невозможно сохранить проект!"));
             return false;
@@ -417,13 +412,17 @@ void TFormMain::FreeBlocks() {
 void TFormMain::N4Click() {
     const std::optional<QString> path = platform::CurrentDialogs().openFile(OpenDialog1);
     if (!path) return;
-    if (LoadSaveProject(*path, false) != 0) {
+    const int pageBefore = Pages->currentIndex();
+    if (project::LoadSaveProject(ProjectScopeOf(this), *path, false) != 0) {
         ShowError(U("Невозможно открыть проект!"));
         return;
     }
     FrameTune1->BitBtn_Apply->setEnabled(true);
     FrameTune1->BitBtn_Undo->setEnabled(true);
     ProjectFile = *path;
+    // The project may show another page: leaving or showing the measurement page pauses or
+    // resumes a measurement as a change by the user does.
+    if (Pages->currentIndex() != pageBefore) PagesChange(Pages->currentIndex());
 }
 
 void TFormMain::N7Click() {
@@ -433,7 +432,7 @@ void TFormMain::N7Click() {
         platform::MessageBox(nullptr, U("Переписать файл ?"), U("Подтвердите операцию!"),
                              platform::MB_ICONWARNING | platform::MB_YESNO) != platform::IDYES)
         return;
-    if (LoadSaveProject(*path, true) != 0) {
+    if (project::LoadSaveProject(ProjectScopeOf(this), *path, true) != 0) {
         ShowError(U("Невозможно сохранить проект!"));
         return;
     }

@@ -8,12 +8,12 @@
 #include <iterator>
 #include <string>
 
+#include "tests/support/file_access.h"
 #include "tests/support/printers.h"
 #include "tests/support/temp_folder.h"
 
 namespace {
 
-using platform::IniFileError;
 using platform::TMemIniFile;
 
 class MemIniFile : public ::testing::Test {
@@ -32,7 +32,7 @@ class MemIniFile : public ::testing::Test {
     // The file written by a load and UpdateFile with no change in between.
     std::string rewritten(const std::string& bytes) const {
         writeBytes(bytes);
-        TMemIniFile(path()).UpdateFile();
+        EXPECT_TRUE(TMemIniFile(path()).UpdateFile());
         return readBytes();
     }
 
@@ -49,7 +49,7 @@ TEST_F(MemIniFile, SectionsAndKeysMatchInAnyCaseAndKeepTheirFirstSpelling) {
     ini.WriteString("SETUP", "Baud", "9600");
     EXPECT_EQ(ini.ReadSections(), QStringList{"Setup"});
     EXPECT_EQ(ini.ReadSection("SETUP"), (QStringList{"ComPort", "Baud"}));
-    ini.UpdateFile();
+    ASSERT_TRUE(ini.UpdateFile());
     EXPECT_EQ(readBytes(), "[Setup]\r\nComPort=4\r\nBaud=9600\r\n\r\n");
 }
 
@@ -117,7 +117,7 @@ TEST_F(MemIniFile, RewritingAfterAChangeLosesNothingElse) {
         TMemIniFile ini(path());
         ini.WriteInteger("Setup", "Port", 5);
         ini.WriteString("New", "Key", "value");
-        ini.UpdateFile();
+        ASSERT_TRUE(ini.UpdateFile());
     }
     TMemIniFile ini(path());
     EXPECT_EQ(ini.ReadSections(), (QStringList{"Window", "Unknown", "Setup", "New"}));
@@ -133,7 +133,7 @@ TEST_F(MemIniFile, TextIsCodePage1251OnDisk) {
     {
         TMemIniFile ini(path());
         ini.WriteString("Проект", "Заголовок", "Ёмкость № 2, ёж");
-        ini.UpdateFile();
+        ASSERT_TRUE(ini.UpdateFile());
     }
     EXPECT_EQ(testing_support::Visible(readBytes()),
               testing_support::Visible(
@@ -210,7 +210,9 @@ TEST_F(MemIniFile, DatesAreReadInTheirShortAndFullFormsElseDefault) {
         {"32.01.2024", fallback},
         {"01.13.2024", fallback},
         {"00.01.2024", fallback},
-        {"05.03.24", fallback},
+        {"05.03.24", QDate(2024, 3, 5)},
+        {"5.3.99", QDate(2099, 3, 5)},
+        {"05.03.024", fallback},
         {"05/03/2024", fallback},
         {"2024-03-05", fallback},
         {"05.03.2024.", fallback},
@@ -235,8 +237,9 @@ TEST_F(MemIniFile, TimesAreReadWithOrWithoutSecondsElseDefault) {
     } cases[] = {
         {"9:05:07", QTime(9, 5, 7)}, {"09:05:07", QTime(9, 5, 7)}, {"23:59:59", QTime(23, 59, 59)},
         {"0:00:00", QTime(0, 0, 0)}, {"9:05", QTime(9, 5, 0)},     {" 14:30 ", QTime(14, 30, 0)},
-        {"24:00:00", fallback},      {"9:60:00", fallback},        {"9:05:60", fallback},
-        {"9:5:07", fallback},        {"9:05:7", fallback},         {"9", fallback},
+        {"9:5:7", QTime(9, 5, 7)},   {"9:05:7", QTime(9, 5, 7)},   {"24:00:00", fallback},
+        {"9:60:00", fallback},       {"9:05:60", fallback},        {"9", fallback},
+        {"9:005:07", fallback},      {"9::07", fallback},
         {"9:05:07:00", fallback},    {"9.05.07", fallback},        {"", fallback},
         {"009:05", fallback},        {"-1:05", fallback},
     };
@@ -252,25 +255,107 @@ TEST_F(MemIniFile, AMissingFileIsEmptyAndUpdateFileMakesIt) {
     EXPECT_TRUE(ini.ReadSections().isEmpty());
     EXPECT_FALSE(QFile::exists(path("new.ini")));
     ini.WriteString("S", "k", "v");
-    ini.UpdateFile();
+    ASSERT_TRUE(ini.UpdateFile());
     EXPECT_EQ(readBytes("new.ini"), "[S]\r\nk=v\r\n\r\n");
 }
 
-TEST_F(MemIniFile, AFileThatExistsButCannotBeReadThrows) {
+TEST_F(MemIniFile, AFileThatCannotBeReadOrIsNoIniFileReadsAsAnInvalidEmptyIni) {
     // A folder in the file's place: unreadable as a file even to the superuser.
     std::filesystem::create_directory(folder.file("folder.ini"));
-    EXPECT_THROW(TMemIniFile(path("folder.ini")), IniFileError);
+    const struct {
+        std::string name;
+        std::string bytes;
+        bool valid;
+    } cases[] = {
+        {"empty.zkv", "", true},
+        {"blank.zkv", "\r\n  \r\n", true},
+        {"comment.zkv", "; nothing yet\r\n", true},
+        {"sections.zkv", "stray line\r\n[A]\r\nk=v\r\n", true},
+        {"text.zkv", "Dear user,\r\nthis is a letter.\r\n", false},
+        {"zero.zkv", std::string("[A]\r\nk=v\0w\r\n", 13), false},
+        {"picture.zkv", std::string("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16), false},
+    };
+    for (const auto& c : cases) {
+        writeBytes(c.bytes, c.name);
+        const TMemIniFile ini(path(c.name));
+        EXPECT_EQ(ini.IsValid(), c.valid) << c.name;
+        EXPECT_TRUE(ini.IsReadable()) << c.name;
+        if (!c.valid) {
+            EXPECT_TRUE(ini.ReadSections().isEmpty()) << c.name;
+        }
+    }
+    EXPECT_FALSE(TMemIniFile(path("folder.ini")).IsValid());
+    EXPECT_FALSE(TMemIniFile(path("folder.ini")).IsReadable());
+    EXPECT_TRUE(TMemIniFile(path("missing.ini")).IsValid()) << "a missing file is an empty ini";
+    EXPECT_EQ(TMemIniFile(path("sections.zkv")).ReadString("A", "k", ""), "v");
+
+    writeBytes("[A]\r\n", "huge.zkv");
+    std::filesystem::resize_file(folder.file("huge.zkv"), 17 * 1024 * 1024);
+    EXPECT_FALSE(TMemIniFile(path("huge.zkv")).IsValid());
 }
 
-TEST_F(MemIniFile, UpdateFileThrowsWhereItCannotWrite) {
+TEST_F(MemIniFile, UpdateFileSaysWhenItCannotWrite) {
     TMemIniFile inMissingFolder(path("no such folder/project.zkv"));
     inMissingFolder.WriteString("S", "k", "v");
-    EXPECT_THROW(inMissingFolder.UpdateFile(), IniFileError);
+    EXPECT_FALSE(inMissingFolder.UpdateFile());
 
     TMemIniFile blocked(path("blocked.ini"));
     blocked.WriteString("S", "k", "v");
     std::filesystem::create_directory(folder.file("blocked.ini"));
-    EXPECT_THROW(blocked.UpdateFile(), IniFileError);
+    EXPECT_FALSE(blocked.UpdateFile());
+}
+
+// The old file stays whole when the new one cannot be put in its place, even where the file itself
+// could be written over: a write straight into it that failed half way would lose both.
+TEST_F(MemIniFile, AFailedUpdateLeavesTheOldFileWholeAndNoLeftovers) {
+    const std::string old = "[Old]\r\nk=1\r\n";
+    const testing_support::LockedFolder locked(folder.file("locked"), "project.zkv", old);
+    bool written = true;
+    {
+        testing_support::ObeyFilePermissions obey;
+        TMemIniFile ini(QString::fromStdString(locked.file()));
+        ASSERT_TRUE(ini.IsValid());
+        ini.WriteString("New", "k", "2");
+        written = ini.UpdateFile();
+    }
+    EXPECT_FALSE(written);
+    std::ifstream in(locked.file(), std::ios::binary);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), old);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(locked.path()), {}), 1) << "no temporary file is left";
+}
+
+// A value can never add a section or a key, whatever it holds; names that could not be read back
+// are not written.
+TEST_F(MemIniFile, NothingWrittenBreaksALineOrHidesAName) {
+    {
+        TMemIniFile ini(path());
+        ini.WriteString("Project", "Name", "/tmp/a\n[Evil]\nPort=9");
+        ini.WriteString("Project", "Cr", "one\rtwo");
+        ini.WriteString("Project", "Zero", QString("a") + QChar(0) + "b");
+        ini.WriteString("Project", "Crlf", "x\r\n[Evil2]");
+        for (const QString& key : {QString("Bad\nKey"), QString("Bad=Key"), QString(" Padded"), QString(""),
+                                   QString("[Sect]"), QString(";Note")})
+            ini.WriteString("Project", key, "v");
+        ini.WriteString("Bad\r\nSection", "k", "v");
+        ini.WriteString("", "k", "v");
+        ASSERT_TRUE(ini.UpdateFile());
+    }
+    EXPECT_EQ(testing_support::Visible(readBytes()),
+              testing_support::Visible("[Project]\r\nName=/tmp/a [Evil] Port=9\r\nCr=one two\r\nZero=a b\r\n"
+                                       "Crlf=x  [Evil2]\r\n\r\n"));
+    const TMemIniFile ini(path());
+    EXPECT_EQ(ini.ReadSections(), QStringList{"Project"});
+    EXPECT_EQ(ini.ReadSection("Project"), (QStringList{"Name", "Cr", "Zero", "Crlf"}));
+}
+
+TEST_F(MemIniFile, DeleteKeyRemovesTheKeyInAnyCaseAndNothingElse) {
+    writeBytes("[A]\r\nx=1\r\n; note\r\ny=2\r\n[B]\r\nx=3\r\n");
+    TMemIniFile ini(path());
+    ini.DeleteKey("a", "X");
+    ini.DeleteKey("A", "missing");
+    ini.DeleteKey("Missing", "x");
+    ASSERT_TRUE(ini.UpdateFile());
+    EXPECT_EQ(readBytes(), "[A]\r\n; note\r\ny=2\r\n\r\n[B]\r\nx=3\r\n\r\n");
 }
 
 }  // namespace
