@@ -155,6 +155,13 @@ class Rewriter {
         return AfterSheet(text_.substr(start, pos_ - start), name);
     }
 
+    // The run after a ':' at `at`, the second end of a range; `next` moves past it.
+    std::optional<std::string_view> RangeEnd(std::size_t at, std::size_t& next) const {
+        if (at >= text_.size() || text_[at] != ':') return std::nullopt;
+        next = NameRunEnd(text_, at + 1);
+        return text_.substr(at + 1, next - at - 1);
+    }
+
     // What follows "Sheet!": a reference, or an error value such as #REF!.
     bool AfterSheet(std::string_view prefix, const std::string& name) {
         if (pos_ < text_.size() && text_[pos_] == '#') {
@@ -163,13 +170,8 @@ class Rewriter {
         }
         const std::size_t end = NameRunEnd(text_, pos_);
         const std::string_view first = text_.substr(pos_, end - pos_);
-        std::optional<std::string_view> second;
         std::size_t next = end;
-        if (next < text_.size() && text_[next] == ':') {
-            const std::size_t secondEnd = NameRunEnd(text_, next + 1);
-            second = text_.substr(next + 1, secondEnd - next - 1);
-            next = secondEnd;
-        }
+        const std::optional<std::string_view> second = RangeEnd(end, next);
         auto ref = ParseRef(first, second);
         if (!ref) return false;
         pos_ = next;
@@ -195,13 +197,8 @@ class Rewriter {
             pos_ = end;
             return true;
         }
-        std::optional<std::string_view> second;
         std::size_t next = end;
-        if (end < text_.size() && text_[end] == ':') {
-            const std::size_t secondEnd = NameRunEnd(text_, end + 1);
-            second = text_.substr(end + 1, secondEnd - end - 1);
-            next = secondEnd;
-        }
+        const std::optional<std::string_view> second = RangeEnd(end, next);
         auto ref = ParseRef(run, second);
         if (!ref) {
             // A range between names or numbers is beyond this reader.
