@@ -11,7 +11,6 @@
 #include <QTreeWidgetItem>
 #include <algorithm>
 #include <array>
-#include <limits>
 #include <optional>
 #include <string_view>
 
