@@ -1,5 +1,6 @@
 #include "app/archive/frame_archive.h"
 
+#include <QGridLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QListWidget>
@@ -10,7 +11,9 @@
 #include <QVBoxLayout>
 #include <iterator>
 
+#include "app/controls/control_rules.h"
 #include "app/controls/tool_chart.h"
+#include "app/model/pressure_units.h"
 
 #include "platform/components.h"
 #include "platform/utf8_literal.h"
@@ -36,9 +39,8 @@ const Column kColumns[] = {
     {"Погр.4, % ", 90}, {"Зав.№ 4", 80},
 };
 
-// The instrument's units codes 5..12; the other codes of the low four bits name no unit.
-const char* const kUnitNames[16] = {"--",     "--",        "--",  "--",  "--", "Па", "кПа", "МПа",
-                                    "кгс/см2", "кгс/м2", "мм.рт.ст.", "бар", "psi", "--", "--", "--"};
+// The low four bits of a record's units byte; the codes that name no unit show "--".
+constexpr int kUnitCodes = 16;
 
 void BuildTable(QTreeWidget* table) {
     table->setColumnCount(static_cast<int>(std::size(kColumns)));
@@ -94,16 +96,29 @@ TFrameArchiv::TFrameArchiv(QWidget* parent) : QWidget(parent) {
     lbMsg->hide();
     UnitStr = new QListWidget(this);
     UnitStr->setObjectName("UnitStr");
-    for (const char* unit : kUnitNames) UnitStr->addItem(U(unit));
+    for (int code = 0; code < kUnitCodes; ++code) {
+        const QString unit = InstrumentUnitText(code);
+        UnitStr->addItem(unit.isEmpty() ? QStringLiteral("--") : unit);
+    }
     UnitStr->hide();
     BuildCharts();
 
-    auto* buttons = new QHBoxLayout;
+    // Each "Остановить" stands where the button it stops stands; the two take turns.
+    auto* readCell = new QGridLayout;
+    readCell->addWidget(ReadArchive, 0, 0);
+    readCell->addWidget(StopArchiveReading, 0, 0);
+    auto* clearCell = new QGridLayout;
+    clearCell->addWidget(ClearArchive, 0, 0);
+    clearCell->addWidget(StopArchiveClearing, 0, 0);
     for (QWidget* w : {static_cast<QWidget*>(ReadArchive), static_cast<QWidget*>(StopArchiveReading),
-                       static_cast<QWidget*>(ClearArchive), static_cast<QWidget*>(StopArchiveClearing),
-                       static_cast<QWidget*>(MakeGraph), static_cast<QWidget*>(ExcelArchive),
-                       static_cast<QWidget*>(ArchiveProcess)})
-        buttons->addWidget(w);
+                       static_cast<QWidget*>(ClearArchive), static_cast<QWidget*>(StopArchiveClearing)})
+        KeepPlaceWhenHidden(w);
+    auto* buttons = new QHBoxLayout;
+    buttons->addLayout(readCell);
+    buttons->addLayout(clearCell);
+    buttons->addWidget(MakeGraph);
+    buttons->addWidget(ExcelArchive);
+    buttons->addWidget(ArchiveProcess);
     buttons->addStretch();
     auto* charts = new QSplitter(Qt::Horizontal);
     charts->addWidget(ArchiveGraph);

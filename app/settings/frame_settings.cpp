@@ -17,7 +17,9 @@
 #include <QVBoxLayout>
 #include <chrono>
 
+#include "app/controls/control_rules.h"
 #include "app/controls/key_filter.h"
+#include "app/model/pressure_units.h"
 #include "platform/clock.h"
 #include "platform/components.h"
 #include "platform/utf8_literal.h"
@@ -26,9 +28,7 @@ namespace {
 
 constexpr int kFactoryNumberLength = 8;
 constexpr int kUnitListSize = 24;
-constexpr int kFirstUnitCode = 5;
 
-const char* const kUnitNames[] = {"Па", "кПа", "МПа", "кгс/см2", "кгс/м2", "мм.рт.ст.", "бар", "psi"};
 // The sensor unit list spells two names with a Latin c; only its index is used.
 const char* const kSensorUnitItems[] = {"Па", "кПа", "МПа", "кгc/см2", "кгc/м2", "мм.рт.ст.", "бар", "psi"};
 
@@ -42,6 +42,16 @@ template <std::size_t N>
 QStringList Texts(const char* const (&items)[N]) {
     QStringList list;
     for (const char* item : items) list << U(item);
+    return list;
+}
+
+// The units the instrument names, in the order of their codes.
+QStringList InstrumentUnitTexts() {
+    QStringList list;
+    for (int code = 0; code < kUnitListSize; ++code) {
+        const QString unit = InstrumentUnitText(code);
+        if (!unit.isEmpty()) list << unit;
+    }
     return list;
 }
 
@@ -119,7 +129,7 @@ void TFrameZKV_Settings::BuildSettings() {
     cfgZummer = List(box, "cfgZummer", offOn);
     cfgAutoOff = List(box, "cfgAutoOff", offOn);
     cfgEtlPDunit = List(box, "cfgEtlPDunit", Texts({"кПа", "МПа"}));
-    cfgEtlPD_30_unit = List(box, "cfgEtlPD_30_unit", Texts(kUnitNames));
+    cfgEtlPD_30_unit = List(box, "cfgEtlPD_30_unit", InstrumentUnitTexts());
     cfgDevPDunits = List(box, "cfgDevPDunits", Texts(kSensorUnitItems));
     cfg_I_range = List(box, "cfg_I_range", Texts({"0-5 мА", "4-20 мА"}));
     cfgHiP = Edit(box, "cfgHiP");
@@ -134,6 +144,8 @@ void TFrameZKV_Settings::BuildSettings() {
     // As the form is loaded the instrument's own unit list stands where the record's one would.
     cfgEtlPD_30_unit->setEnabled(false);
     cfgEtlPDunit->hide();
+    KeepPlaceWhenHidden(cfgEtlPDunit);
+    KeepPlaceWhenHidden(cfgEtlPD_30_unit);
 
     int row = 0;
     LabelYear = Row(grid, row++, "Год:", cfgYear);
@@ -160,9 +172,10 @@ void TFrameZKV_Settings::BuildSettings() {
 
     UnitStr = new QListWidget(box);
     UnitStr->setObjectName("UnitStr");
-    for (int code = 0; code < kUnitListSize; ++code) UnitStr->addItem(QStringLiteral("--"));
-    for (int code = kFirstUnitCode; code < kFirstUnitCode + 8; ++code)
-        UnitStr->item(code)->setText(U(kUnitNames[code - kFirstUnitCode]));
+    for (int code = 0; code < kUnitListSize; ++code) {
+        const QString unit = InstrumentUnitText(code);
+        UnitStr->addItem(unit.isEmpty() ? QStringLiteral("--") : unit);
+    }
     UnitStr->hide();
 
     ReadConf = Button(box, "ReadConf", "   Считать");
@@ -226,6 +239,7 @@ void TFrameZKV_Settings::BuildZeroSetting() {
     auto* row = new QHBoxLayout(GroupBoxSetZerro);
     row->addWidget(Btn_SetZero);
     GroupBoxSetZerro->hide();
+    KeepPlaceWhenHidden(GroupBoxSetZerro);
 }
 
 void TFrameZKV_Settings::ConnectHandlers() {

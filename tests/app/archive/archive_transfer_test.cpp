@@ -5,7 +5,10 @@
 #include <QMessageBox>
 #include <QTabWidget>
 #include <QTimer>
+#include <QLayout>
+#include <QRect>
 #include <cstring>
+#include <vector>
 
 #include "link/instrument_errors.h"
 #include "link/my_comm.h"
@@ -356,6 +359,33 @@ TEST_F(ArchivePageTest, StoppingAClearingSwitchesTheTimeOutOff) {
     countdown(3 * AnswerTimeoutTicks);
     EXPECT_EQ(dialogs.shown.size(), 1u) << "only the clearing's question was shown";
     EXPECT_EQ(window->StatusPanelText(0), U("Есть связь"));
+}
+
+TEST_F(ArchivePageTest, EachStopButtonTakesItsStartButtonsPlaceWithoutMovingAnything) {
+    sim::FillArchiveWithMeasurements(instrument);
+    window->SelectPage(window->Pages->indexOf(page));
+    page->resize(1000, 600);
+    const auto placed = [this] {
+        page->layout()->activate();
+        return std::vector<QRect>{page->ReadArchive->geometry(), page->ClearArchive->geometry(),
+                                  page->MakeGraph->geometry(), page->ExcelArchive->geometry(),
+                                  page->ListViewArchiv1->geometry()};
+    };
+    const std::vector<QRect> before = placed();
+
+    readUntil(96);
+    ASSERT_FALSE(page->StopArchiveReading->isHidden());
+    EXPECT_EQ(placed(), before);
+    EXPECT_EQ(page->StopArchiveReading->geometry().topLeft(), before[0].topLeft());
+    page->StopArchiveReading->click();
+    EXPECT_EQ(placed(), before);
+
+    clearAnswering(3);
+    ASSERT_FALSE(page->StopArchiveClearing->isHidden());
+    EXPECT_EQ(placed(), before);
+    EXPECT_EQ(page->StopArchiveClearing->geometry().topLeft(), before[1].topLeft());
+    page->StopArchiveClearing->click();
+    EXPECT_EQ(placed(), before);
 }
 
 }  // namespace

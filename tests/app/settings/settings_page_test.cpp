@@ -11,7 +11,10 @@
 #include <QListWidget>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QLayout>
+#include <QRect>
 #include <QSpinBox>
+#include <QTabWidget>
 #include <QTimeEdit>
 #include <QTimer>
 #include <chrono>
@@ -346,6 +349,22 @@ TEST_F(SettingsPage, TheRefusedFactoryNumberIsARealModalErrorBox) {
     EXPECT_EQ(text, U("Невозможно выполнить операцию"));
     EXPECT_EQ(icon, QMessageBox::Critical);
     EXPECT_TRUE(Bodies(line).empty());
+}
+
+TEST_F(SettingsPage, TheReferenceTypesControlsComeAndGoWithoutMovingAnything) {
+    window->SelectPage(window->Pages->indexOf(page));
+    const auto placed = [this] {
+        page->layout()->activate();
+        return std::vector<QRect>{page->GroupConfig->geometry(), page->GroupBox8->geometry(),
+                                  page->cfgDevPDunits->geometry(), page->cfgHiP->geometry(),
+                                  page->ReadConf->geometry(),      page->ReferenceUnitCombo()->geometry()};
+    };
+    const std::vector<QRect> before = placed();
+    for (const bool type43 : {true, false, true}) {
+        page->ShowReferenceType(type43);
+        ASSERT_EQ(page->GroupBoxSetZerro->isHidden(), !page->CheckRefTransducer(type43 ? "43" : "41"));
+        EXPECT_EQ(placed(), before) << type43;
+    }
 }
 
 }  // namespace
