@@ -1,12 +1,9 @@
 #include "platform/xlsx_package.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
+#include "platform/file_io.h"
+
 #include <zip.h>
 
-#include <cerrno>
-#include <cstring>
 #include <memory>
 #include <set>
 
@@ -96,10 +93,6 @@ std::string BuildZip(const std::vector<std::pair<std::string, std::string>>& par
     return bytes;
 }
 
-std::string SystemError(const std::string& what, const std::string& path) {
-    return what + " " + path + ": " + std::strerror(errno);
-}
-
 }  // namespace
 
 Status Package::Load(const std::string& path, Package& into) {
@@ -165,39 +158,8 @@ std::vector<std::string> Package::Names() const {
 }
 
 Status ReplaceFile(const std::string& path, const std::string& bytes) {
-    const std::size_t slash = path.rfind('/');
-    const std::string folder = slash == std::string::npos ? "." : path.substr(0, slash);
-    const std::string base = slash == std::string::npos ? path : path.substr(slash + 1);
-    std::string temporary;
-    int fd = -1;
-    for (int attempt = 0; fd < 0 && attempt < 100; ++attempt) {
-        temporary = folder + "/." + base + "." + std::to_string(getpid()) + "." + std::to_string(attempt);
-        fd = open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd < 0 && errno != EEXIST) return Status::Refused(SystemError("cannot write beside", path));
-    }
-    if (fd < 0) return Status::Refused("no free temporary name beside " + path);
-    struct stat old;
-    if (stat(path.c_str(), &old) == 0) fchmod(fd, old.st_mode & 07777);
-    std::size_t written = 0;
-    while (written < bytes.size()) {
-        const ssize_t n = write(fd, bytes.data() + written, bytes.size() - written);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) break;
-        written += static_cast<std::size_t>(n);
-    }
-    const bool complete = written == bytes.size() && fsync(fd) == 0;
-    const bool closed = close(fd) == 0;
-    if (!complete || !closed) {
-        const std::string why = SystemError("cannot write", temporary);
-        unlink(temporary.c_str());
-        return Status::Refused(why);
-    }
-    if (rename(temporary.c_str(), path.c_str()) != 0) {
-        const std::string why = SystemError("cannot replace", path);
-        unlink(temporary.c_str());
-        return Status::Refused(why);
-    }
-    return Status::Ok();
+    const FileWrite written = platform::ReplaceFile(path, bytes);
+    return written ? Status::Ok() : Status::Refused(written.why);
 }
 
 }  // namespace platform::xlsx

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace platform {
+
+// What reading a file the user named came to. Only regular files are read: a FIFO, a device or a
+// folder under a workbook's, an archive's or a settings file's name is never opened for reading
+// in a way that could block or run without end.
+struct FileRead {
+    enum class Outcome { Read, Missing, NotRegular, TooLarge, Unreadable };
+    Outcome outcome = Outcome::Unreadable;
+    std::string bytes;  // the whole file when Read
+
+    bool ok() const { return outcome == Outcome::Read; }
+};
+
+// Reads a regular file of at most maxBytes, following links, without ever blocking in open().
+FileRead ReadRegularFile(const std::string& path, std::size_t maxBytes);
+
+// What a save came to; why says what went wrong, for debug output.
+struct [[nodiscard]] FileWrite {
+    bool ok = false;
+    std::string why;
+
+    explicit operator bool() const { return ok; }
+};
+
+// Replaces the file at path with bytes, or leaves it exactly as it was. The bytes go to a new file
+// beside the target, every one of them is checked to have been written and synced, and only then
+// is the new file renamed over the target. A link is followed, so a linked file is replaced and
+// the link stays. A target that exists and is not a regular file (a device, a FIFO, a folder) is
+// refused: renaming over it would destroy it. Temporary files that dead processes left beside the
+// target are removed.
+FileWrite ReplaceFile(const std::string& path, std::string_view bytes);
+
+// The path a save to path ends up writing: links followed as far as they lead.
+std::string SaveTarget(const std::string& path);
+
+}  // namespace platform
