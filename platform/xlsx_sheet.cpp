@@ -109,7 +109,7 @@ struct Sheet::AreaList {
 void RemoveElement(pugi::xml_node element) {
     static constexpr std::array kContainers = {
         "mergeCells", "dataValidations",        "hyperlinks", "ignoredErrors", "protectedRanges",
-        "rowBreaks",  "conditionalFormattings", "ext",        "extLst"};
+        "rowBreaks",  "conditionalFormattings", "ext",        "extLst",          "definedNames"};
     pugi::xml_node parent = element.parent();
     parent.remove_child(element);
     while (parent) {
