@@ -185,9 +185,9 @@ void Workbook::RestorePrintArea(int sheet) {
     pugi::xml_node names = Child(root, "definedNames");
     if (!names) {
         pugi::xml_node before;
-        for (const char* next : {"calcPr", "oleSize", "customWorkbookViews", "pivotCaches", "smartTagPr",
-                                 "smartTagTypes", "webPublishing", "fileRecoveryPr", "webPublishObjects",
-                                 "extLst"}) {
+        for (const char* next :
+             {"calcPr", "oleSize", "customWorkbookViews", "pivotCaches", "smartTagPr", "smartTagTypes",
+              "webPublishing", "fileRecoveryPr", "webPublishObjects", "extLst"}) {
             if ((before = Child(root, next))) break;
         }
         names = AddChild(root, "definedNames", before);

@@ -241,8 +241,8 @@ TEST_F(WorkbookFile, SheetsHiddenHerePrintNothingUntilShownAgain) {
     ASSERT_TRUE(workbook->SetSheetVisible(1, false).ok());
     OpenpyxlView view = SaveAndRead(*workbook);
     // The template's own hidden sheet keeps its print area; the sheets hidden here have none.
-    EXPECT_EQ(view.printAreas, (std::map<std::string, std::string>{{"Канал 3", "$A$1:$H$50"},
-                                                                   {"Канал 4", "$A$1:$H$50"}}));
+    EXPECT_EQ(view.printAreas,
+              (std::map<std::string, std::string>{{"Канал 3", "$A$1:$H$50"}, {"Канал 4", "$A$1:$H$50"}}));
     EXPECT_EQ(view.printTitles.at("Канал 1"), "1:2");
     const std::string book = testing_support::PartOf(protocol, "xl/workbook.xml");
     EXPECT_EQ(book.find("localSheetId=\"0\">'Канал 1'!$A$1"), std::string::npos) << book;

@@ -185,9 +185,11 @@ TEST(CalibrationTemplateTest, UncertaintyHeadingBreaksBetweenWordsIntoLinesThatF
 }
 
 INSTANTIATE_TEST_SUITE_P(Kinds, ProtocolTemplateTest,
-                         testing::Values(ProtocolTemplate{"Протокол поверки ДД", sheet::kVerificationMap,
+                         testing::Values(ProtocolTemplate{"Протокол поверки ДД",
+                                                          sheet::kVerificationMap,
                                                           {"C6", "E7", "F10", "A15", "G47", "A44"}},
-                                         ProtocolTemplate{"Протокол калибровки ДД", sheet::kCalibrationMap,
+                                         ProtocolTemplate{"Протокол калибровки ДД",
+                                                          sheet::kCalibrationMap,
                                                           {"C6", "E7", "F10", "A15", "H46"}}),
                          [](const testing::TestParamInfo<ProtocolTemplate>& kind) {
                              return kind.index == 0 ? std::string("Verification")

@@ -164,7 +164,8 @@ TEST_P(ProtocolWorkbook, FourChannelsOfFortyPointsHoldEveryTextAtItsCell) {
     const ProtocolKind& kind = GetParam();
     auto record = Record(kind.mode, {40, 40, 40, 40});
     // The longest sensor name and model a slot holds, 79 characters.
-    const std::string longName = "Преобразователь давления измерительный АИР-20/М2-ДИ-0,25  модель 160-ДИ-01 1600";
+    const std::string longName =
+        "Преобразователь давления измерительный АИР-20/М2-ДИ-0,25  модель 160-ДИ-01 1600";
     ASSERT_EQ(Cp1251(longName).size(), 79u);
     Put(record->Channel[0].HeaderText[2], kSlotSize, longName);
     ASSERT_EQ(FormReport(record.get()), 0);
