@@ -46,13 +46,15 @@ def archive(template, rows, out):
     sheet = book.worksheets[0]
     if rows > 3:
         insert_copies(sheet, 6, rows - 3)
+    elif rows < 3:
+        sheet.delete_rows(6, 1 if rows == 2 else 2)
     sheet["H2"] = "Архив ЗКВ от 05.03.2024"
     for i in range(rows):
         texts = [str(i + 1), "%d/%d/2024  %d:%d:%d" % (1 + i % 28, 1 + i % 12, i % 24, i % 60, i % 60),
                  "21.5000", "кПа"] + ["%.4f" % (i * 0.25 + k) for k in range(13)]
         for j, text in enumerate(texts):
             sheet.cell(5 + i, 2 + j, text)
-    sheet.print_area = "B2:R%d" % (4 + max(rows, 3))
+    sheet.print_area = "B2:R%d" % (4 + max(rows, 1))
     book.save(out)
 
 
