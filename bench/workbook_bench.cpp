@@ -1,7 +1,10 @@
 // Times the report library's workbooks in the spreadsheet application, from the call to the file
-// written: an archive workbook of a 512-row archive table and a protocol of four channels with 40
-// points each. Usage: zkvbench [runs]   (5 runs by default; the best and the median are printed)
+// written: an archive workbook of an archive table of 17 columns and a protocol of four channels with
+// 40 points each; then openpyxl making the same workbooks on the same templates, for the ratio.
+// Usage: zkvbench [runs [rows]]   (5 runs and 512 archive rows by default; the best and the median
+// are printed)
 
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -26,15 +29,14 @@ namespace {
 namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
 
-constexpr int kArchiveRows = 512;
 constexpr int kPoints = 40;
 
 // The instrument's archive as the archive page shows it: 17 columns a row.
 class ArchiveTable : public platform::ListViewSource {
   public:
-    ArchiveTable() {
+    explicit ArchiveTable(int rows) {
         char text[64];
-        for (int i = 0; i < kArchiveRows; ++i) {
+        for (int i = 0; i < rows; ++i) {
             std::vector<std::string> row;
             row.push_back(std::to_string(i + 1));
             std::snprintf(text, sizeof text, "%d/%d/2024  %d:%d:%d", 1 + i % 28, 1 + i % 12, i % 24, i % 60,
@@ -49,7 +51,7 @@ class ArchiveTable : public platform::ListViewSource {
             rows_.push_back(std::move(row));
         }
     }
-    int ItemCount() const override { return kArchiveRows; }
+    int ItemCount() const override { return static_cast<int>(rows_.size()); }
     int ColumnCount() const override { return 17; }
     std::string CellText(int item, int column) const override { return rows_[item][column]; }
 
@@ -101,10 +103,48 @@ Figures Time(int runs, Run run) {
     return {seconds.front(), seconds[seconds.size() / 2]};
 }
 
+struct OpenpyxlFigures {
+    bool made = false;
+    Figures archive{};
+    Figures protocol{};
+};
+
+// The openpyxl side of the comparison, run by the bench script; nothing when it cannot run.
+OpenpyxlFigures TimeOpenpyxl(const fs::path& templates, int rows, int runs) {
+    OpenpyxlFigures figures;
+    const std::string command = std::string("'") + ZKV_PYTHON3 + "' '" + ZKV_OPENPYXL_BENCH + "' '" +
+                                templates.string() + "' " + std::to_string(rows) + " " + std::to_string(runs);
+    FILE* out = ::popen(command.c_str(), "r");
+    if (out == nullptr) return figures;
+    char line[256];
+    int found = 0;
+    while (std::fgets(line, sizeof line, out) != nullptr) {
+        char what[16];
+        Figures read{};
+        if (std::sscanf(line, "%15s %lf %lf", what, &read.best, &read.median) != 3) continue;
+        if (std::strcmp(what, "archive") == 0) {
+            figures.archive = read;
+            found |= 1;
+        } else if (std::strcmp(what, "protocol") == 0) {
+            figures.protocol = read;
+            found |= 2;
+        }
+    }
+    const int status = ::pclose(out);
+    figures.made = found == 3 && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    return figures;
+}
+
+void PrintRatio(const char* what, const Figures& ours, const Figures& theirs) {
+    std::printf("  %-9s openpyxl best %.3f s, median %.3f s; ours / openpyxl: %.2f (best), %.2f (median)\n",
+                what, theirs.best, theirs.median, ours.best / theirs.best, ours.median / theirs.median);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 5;
+    const int rows = argc > 2 ? std::max(0, std::atoi(argv[2])) : 512;
 
     // A folder of its own stands in for the executable's: the templates, "reports", and the
     // archive workbook beside it.
@@ -121,7 +161,7 @@ int main(int argc, char** argv) {
     platform::SetSpreadsheetDesktop({[] { return false; }, {}});
     platform::OleInitialize(nullptr);
 
-    ArchiveTable table;
+    ArchiveTable table(rows);
     platform::ListViewHandle handle(table);
     const Figures archive = Time(runs, [&] { return Archive2excell(handle.Handle()); });
 
@@ -132,10 +172,19 @@ int main(int argc, char** argv) {
         return result;
     });
 
-    std::printf("archive workbook, %d rows of 17 columns:   best %.3f s, median %.3f s (%d runs)\n",
-                kArchiveRows, archive.best, archive.median, runs);
+    std::printf("archive workbook, %d rows of 17 columns:   best %.3f s, median %.3f s (%d runs)\n", rows,
+                archive.best, archive.median, runs);
     std::printf("protocol workbook, 4 channels of %d points: best %.3f s, median %.3f s (%d runs)\n", kPoints,
                 protocol.best, protocol.median, runs);
+
+    const OpenpyxlFigures openpyxl = TimeOpenpyxl(desk / "xls_template", rows, runs);
+    if (openpyxl.made) {
+        std::printf("the same workbooks made by openpyxl on the same templates:\n");
+        PrintRatio("archive", archive, openpyxl.archive);
+        PrintRatio("protocol", protocol, openpyxl.protocol);
+    } else {
+        std::printf("openpyxl could not be run (%s with python3-openpyxl): no comparison\n", ZKV_PYTHON3);
+    }
 
     platform::OleUninitialize();
     fs::remove_all(root);

@@ -14,6 +14,18 @@ std::string AsciiLower(std::string text) {
     return text;
 }
 
+// Member names compare without regard to the case of ASCII letters, as automation compares them.
+bool SameMemberName(std::u16string_view a, std::u16string_view b) {
+    const auto lower = [](char16_t c) {
+        return c >= u'A' && c <= u'Z' ? static_cast<char16_t>(c - u'A' + u'a') : c;
+    };
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        if (lower(a[i]) != lower(b[i])) return false;
+    }
+    return true;
+}
+
 std::map<std::string, HRESULT>& Failures() {
     static std::map<std::string, HRESULT> failures;
     return failures;
@@ -67,10 +79,10 @@ HRESULT DispatchObject::GetIDsOfNames(const IID& riid, const OLECHAR* const* nam
     if (Disconnected()) return RPC_E_DISCONNECTED;
     for (std::uint32_t i = 0; i < count; ++i) ids[i] = DISPID_UNKNOWN;
     if (names[0] == nullptr) return DISP_E_UNKNOWNNAME;
-    const std::string wanted = AsciiLower(Utf8FromWide(names[0]));
+    const std::u16string_view wanted(names[0]);
     const auto members = Members();
     for (std::size_t m = 0; m < members.size(); ++m) {
-        if (AsciiLower(Utf8FromWide(members[m].name)) == wanted) ids[0] = static_cast<DISPID>(m + 1);
+        if (SameMemberName(members[m].name, wanted)) ids[0] = static_cast<DISPID>(m + 1);
     }
     // Parameters are never passed by name here.
     return ids[0] == DISPID_UNKNOWN || count > 1 ? DISP_E_UNKNOWNNAME : S_OK;
@@ -110,6 +122,7 @@ HRESULT DispatchObject::Invoke(DISPID member, const IID& riid, LCID, WORD kind, 
 }
 
 HRESULT DispatchObject::InjectedFailure(std::u16string_view name) const {
+    if (Failures().empty()) return S_OK;
     const std::string member = AsciiLower(Utf8FromWide(name));
     for (const std::string& key : {AsciiLower(Receiver()) + "." + member, member}) {
         if (const auto found = Failures().find(key); found != Failures().end()) return found->second;

@@ -109,7 +109,7 @@ struct Sheet::AreaList {
 void RemoveElement(pugi::xml_node element) {
     static constexpr std::array kContainers = {
         "mergeCells", "dataValidations",        "hyperlinks", "ignoredErrors", "protectedRanges",
-        "rowBreaks",  "conditionalFormattings", "ext",        "extLst"};
+        "rowBreaks",  "conditionalFormattings", "ext",        "extLst",        "definedNames"};
     pugi::xml_node parent = element.parent();
     parent.remove_child(element);
     while (parent) {
@@ -142,41 +142,76 @@ Sheet::Sheet(pugi::xml_document& doc) : worksheet_(doc.document_element()) {
             previousColumn = ColumnOf(cell);
         }
         previousRow = number;
+        rows_.push_back(Indexed(row, number));
     }
+    // Rows out of order would mislead every search; they are put in order, as a spreadsheet reads them.
+    const auto byNumber = [](const RowEntry& a, const RowEntry& b) { return a.number < b.number; };
+    if (!std::is_sorted(rows_.begin(), rows_.end(), byNumber)) {
+        std::stable_sort(rows_.begin(), rows_.end(), byNumber);
+        for (const RowEntry& entry : rows_) sheetData_.append_move(entry.node);
+    }
+}
+
+Sheet::RowEntry Sheet::Indexed(pugi::xml_node row, int number) {
+    RowEntry entry{number, number, row, {}};
+    for (pugi::xml_node cell = row.first_child(); cell; cell = cell.next_sibling()) {
+        if (cell.type() != pugi::node_element || LocalName(cell) != "c") continue;
+        entry.cells.push_back({ColumnOf(cell), cell});
+        if (Child(cell, "f")) formulaCells_.insert(cell);
+    }
+    const auto byColumn = [](const CellEntry& a, const CellEntry& b) { return a.column < b.column; };
+    if (!std::is_sorted(entry.cells.begin(), entry.cells.end(), byColumn)) {
+        std::stable_sort(entry.cells.begin(), entry.cells.end(), byColumn);
+        for (const CellEntry& cell : entry.cells) row.append_move(cell.node);
+    }
+    return entry;
 }
 
 pugi::xml_node Sheet::Part(std::string_view local) const { return Child(worksheet_, local); }
 
-pugi::xml_node Sheet::FindRow(int row) const {
-    for (pugi::xml_node node : Elements(sheetData_, "row")) {
-        const int number = RowNumber(node);
-        if (number == row) return node;
-        if (number > row) break;
-    }
-    return {};
+std::vector<Sheet::RowEntry>::iterator Sheet::RowAtOrAfter(int row) {
+    return std::lower_bound(rows_.begin(), rows_.end(), row,
+                            [](const RowEntry& entry, int number) { return entry.number < number; });
 }
 
-pugi::xml_node Sheet::MakeRow(int row) {
-    pugi::xml_node before;
-    for (pugi::xml_node node : Elements(sheetData_, "row")) {
-        const int number = RowNumber(node);
-        if (number == row) return node;
-        if (number > row) {
-            before = node;
-            break;
-        }
-    }
-    pugi::xml_node created = AddChild(sheetData_, "row", before);
-    SetAttribute(created, "r", std::to_string(row));
-    return created;
+std::vector<Sheet::RowEntry>::const_iterator Sheet::RowAtOrAfter(int row) const {
+    return std::lower_bound(rows_.begin(), rows_.end(), row,
+                            [](const RowEntry& entry, int number) { return entry.number < number; });
 }
+
+Sheet::RowEntry* Sheet::FindRow(int row) {
+    const auto found = RowAtOrAfter(row);
+    return found != rows_.end() && found->number == row ? &*found : nullptr;
+}
+
+const Sheet::RowEntry* Sheet::FindRow(int row) const {
+    const auto found = RowAtOrAfter(row);
+    return found != rows_.end() && found->number == row ? &*found : nullptr;
+}
+
+Sheet::RowEntry& Sheet::MakeRow(int row) {
+    const auto at = RowAtOrAfter(row);
+    if (at != rows_.end() && at->number == row) return *at;
+    pugi::xml_node created = AddChild(sheetData_, "row", at != rows_.end() ? at->node : pugi::xml_node());
+    SetAttribute(created, "r", std::to_string(row));
+    return *rows_.insert(at, RowEntry{row, row, created, {}});
+}
+
+namespace {
+
+template <typename Cells>
+auto CellAtOrAfter(Cells& cells, int column) {
+    return std::lower_bound(cells.begin(), cells.end(), column,
+                            [](const auto& cell, int at) { return cell.column < at; });
+}
+
+}  // namespace
 
 pugi::xml_node Sheet::FindCell(int row, int column) const {
-    const pugi::xml_node rowNode = FindRow(row);
-    for (pugi::xml_node cell : Elements(rowNode, "c")) {
-        if (ColumnOf(cell) == column) return cell;
-    }
-    return {};
+    const RowEntry* entry = FindRow(row);
+    if (entry == nullptr) return {};
+    const auto found = CellAtOrAfter(entry->cells, column);
+    return found != entry->cells.end() && found->column == column ? found->node : pugi::xml_node();
 }
 
 int Sheet::InheritedStyle(const pugi::xml_node& row, int column) const {
@@ -190,45 +225,40 @@ int Sheet::InheritedStyle(const pugi::xml_node& row, int column) const {
 }
 
 pugi::xml_node Sheet::MakeCell(int row, int column) {
-    pugi::xml_node rowNode = MakeRow(row);
-    pugi::xml_node before;
-    for (pugi::xml_node cell : Elements(rowNode, "c")) {
-        const int at = ColumnOf(cell);
-        if (at == column) return cell;
-        if (at > column) {
-            before = cell;
-            break;
-        }
-    }
-    pugi::xml_node cell = AddChild(rowNode, "c", before);
-    SetAttribute(cell, "r", CellName(row, column));
-    if (const int style = InheritedStyle(rowNode, column); style > 0)
+    RowEntry& entry = MakeRow(row);
+    const auto at = CellAtOrAfter(entry.cells, column);
+    if (at != entry.cells.end() && at->column == column) return at->node;
+    pugi::xml_node cell = AddChild(entry.node, "c", at != entry.cells.end() ? at->node : pugi::xml_node());
+    // A row still to be renumbered gets all its cells' references rewritten then.
+    SetAttribute(cell, "r", CellName(entry.written, column));
+    if (const int style = InheritedStyle(entry.node, column); style > 0)
         SetAttribute(cell, "s", std::to_string(style));
+    entry.cells.insert(at, CellEntry{column, cell});
     return cell;
 }
 
-void Sheet::ClearValue(int row, int column) {
-    pugi::xml_node cell = FindCell(row, column);
+void Sheet::ClearValueOf(pugi::xml_node cell) {
     for (const char* local : {"f", "v", "is"}) {
         while (pugi::xml_node old = Child(cell, local)) cell.remove_child(old);
     }
     for (const char* name : {"t", "cm", "vm"}) cell.remove_attribute(name);
+    formulaCells_.erase(cell);
+}
+
+void Sheet::ClearValue(int row, int column) {
+    if (pugi::xml_node cell = FindCell(row, column)) ClearValueOf(cell);
 }
 
 void Sheet::SetSharedString(int row, int column, int index) {
     pugi::xml_node cell = MakeCell(row, column);
-    ClearValue(row, column);
+    ClearValueOf(cell);
     SetAttribute(cell, "t", "s");
     AddChild(cell, "v", Child(cell, "extLst")).text().set(index);
 }
 
 std::vector<pugi::xml_node> Sheet::FormulaElements() const {
     std::vector<pugi::xml_node> found;
-    for (pugi::xml_node row : Elements(sheetData_, "row")) {
-        for (pugi::xml_node cell : Elements(row, "c")) {
-            if (pugi::xml_node f = Child(cell, "f")) found.push_back(f);
-        }
-    }
+    for (const pugi::xml_node& cell : formulaCells_) found.push_back(Child(cell, "f"));
     for (pugi::xml_node format : Elements(worksheet_, "conditionalFormatting")) {
         for (pugi::xml_node rule : Elements(format, "cfRule")) {
             for (pugi::xml_node formula : Elements(rule, "formula")) found.push_back(formula);
@@ -246,9 +276,9 @@ std::vector<pugi::xml_node> Sheet::FormulaElements() const {
 
 long long Sheet::SharedStringCells() const {
     long long count = 0;
-    for (pugi::xml_node row : Elements(sheetData_, "row")) {
-        for (pugi::xml_node cell : Elements(row, "c")) {
-            if (std::string_view(cell.attribute("t").value()) == "s") ++count;
+    for (const RowEntry& row : rows_) {
+        for (const CellEntry& cell : row.cells) {
+            if (std::string_view(cell.node.attribute("t").value()) == "s") ++count;
         }
     }
     return count;
@@ -274,12 +304,9 @@ std::vector<Sheet::AreaList> Sheet::AreaLists() const {
 }
 
 Status Sheet::CheckShift(const RowShift& shift) const {
-    if (shift.inserts()) {
-        for (pugi::xml_node row : Elements(sheetData_, "row")) {
-            if (RowNumber(row) >= shift.at() && RowNumber(row) + shift.count() > kLastRow) {
-                return Status::Refused("the rows would be pushed off the end of the sheet");
-            }
-        }
+    if (shift.inserts() && !rows_.empty() && rows_.back().number >= shift.at() &&
+        rows_.back().number + shift.count() > kLastRow) {
+        return Status::Refused("the rows would be pushed off the end of the sheet");
     }
     for (pugi::xml_node merge : Elements(Part("mergeCells"), "mergeCell")) {
         if (!ParseArea(merge.attribute("ref").value()))
@@ -295,33 +322,36 @@ Status Sheet::CheckShift(const RowShift& shift) const {
     if (pugi::xml_node filter = Part("autoFilter"); filter && !ParseArea(filter.attribute("ref").value())) {
         return Status::Refused("the filter's area does not parse");
     }
-    for (pugi::xml_node row : Elements(sheetData_, "row")) {
-        for (pugi::xml_node cell : Elements(row, "c")) {
-            const pugi::xml_node f = Child(cell, "f");
-            const std::string_view type = f.attribute("t").value();
-            if (type == "shared" || type == "dataTable") {
-                return Status::Refused("shared formulas and data tables cannot be moved");
-            }
-            if (type != "array") continue;
-            const auto area = ParseArea(f.attribute("ref").value());
-            if (!area) return Status::Refused("an array formula's area does not parse");
-            const auto moved = shift.Move(*area);
-            const bool whole = !moved || moved->bottom - moved->top == area->bottom - area->top;
-            if (!whole) return Status::Refused("part of an array formula cannot be moved");
+    for (const pugi::xml_node& cell : formulaCells_) {
+        const pugi::xml_node f = Child(cell, "f");
+        const std::string_view type = f.attribute("t").value();
+        if (type == "shared" || type == "dataTable") {
+            return Status::Refused("shared formulas and data tables cannot be moved");
         }
+        if (type != "array") continue;
+        const auto area = ParseArea(f.attribute("ref").value());
+        if (!area) return Status::Refused("an array formula's area does not parse");
+        const auto moved = shift.Move(*area);
+        const bool whole = !moved || moved->bottom - moved->top == area->bottom - area->top;
+        if (!whole) return Status::Refused("part of an array formula cannot be moved");
     }
     return Status::Ok();
 }
 
 void Sheet::ShiftRows(const RowShift& shift) {
-    for (pugi::xml_node row : Elements(sheetData_, "row")) {
-        const int number = RowNumber(row);
-        const auto moved = shift.Row(number);
-        if (!moved)
-            sheetData_.remove_child(row);
-        else if (*moved != number)
-            Renumber(row, *moved);
-    }
+    auto first = RowAtOrAfter(shift.at());
+    const auto drop = [&](std::vector<RowEntry>::iterator from, std::vector<RowEntry>::iterator to) {
+        for (auto row = from; row != to; ++row) {
+            for (const CellEntry& cell : row->cells) formulaCells_.erase(cell.node);
+            sheetData_.remove_child(row->node);
+        }
+        return rows_.erase(from, to);
+    };
+    if (!shift.inserts()) first = drop(first, RowAtOrAfter(shift.last() + 1));
+    for (auto row = first; row != rows_.end(); ++row)
+        row->number += shift.inserts() ? shift.count() : -shift.count();
+    // What an insert pushes off the end of the sheet is gone.
+    drop(RowAtOrAfter(kLastRow + 1), rows_.end());
     for (pugi::xml_node merge : Elements(Part("mergeCells"), "mergeCell")) {
         const auto moved = shift.Move(*ParseArea(merge.attribute("ref").value()));
         // A merge cut down to one cell is no merge.
@@ -358,13 +388,11 @@ void Sheet::ShiftRows(const RowShift& shift) {
         else
             SetAttribute(brk, "id", std::to_string(*moved));
     }
-    for (pugi::xml_node row : Elements(sheetData_, "row")) {
-        for (pugi::xml_node cell : Elements(row, "c")) {
-            pugi::xml_node f = Child(cell, "f");
-            if (std::string_view(f.attribute("t").value()) != "array") continue;
-            if (const auto moved = shift.Move(*ParseArea(f.attribute("ref").value()))) {
-                SetAttribute(f, "ref", AreaName(*moved));
-            }
+    for (const pugi::xml_node& cell : formulaCells_) {
+        pugi::xml_node f = Child(cell, "f");
+        if (std::string_view(f.attribute("t").value()) != "array") continue;
+        if (const auto moved = shift.Move(*ParseArea(f.attribute("ref").value()))) {
+            SetAttribute(f, "ref", AreaName(*moved));
         }
     }
 }
@@ -373,13 +401,13 @@ Status Sheet::CopyRows(int first, int last, RowBlock& block) const {
     block = RowBlock();
     block.first = first;
     block.last = last;
-    for (pugi::xml_node row : Elements(sheetData_, "row")) {
-        const int number = RowNumber(row);
-        if (number < first || number > last) continue;
-        for (pugi::xml_node cell : Elements(row, "c")) {
-            if (Child(cell, "f")) return Status::Refused("rows holding formulas cannot be copied");
+    for (auto row = RowAtOrAfter(first); row != rows_.end() && row->number <= last; ++row) {
+        for (const CellEntry& cell : row->cells) {
+            if (formulaCells_.count(cell.node))
+                return Status::Refused("rows holding formulas cannot be copied");
         }
-        block.rows->append_copy(row);
+        pugi::xml_node copy = block.rows->append_copy(row->node);
+        if (row->written != row->number) Renumber(copy, row->number);
     }
     for (pugi::xml_node merge : Elements(Part("mergeCells"), "mergeCell")) {
         const auto area = ParseArea(merge.attribute("ref").value());
@@ -425,16 +453,13 @@ std::vector<pugi::xml_node> Sheet::PlaceRows(const RowBlock& block, int at, bool
     const int offset = at - block.first;
     for (pugi::xml_node copied : Elements(*block.rows, "row")) {
         const int number = RowNumber(copied) + offset;
-        pugi::xml_node before;
-        for (pugi::xml_node row : Elements(sheetData_, "row")) {
-            if (RowNumber(row) > number) {
-                before = row;
-                break;
-            }
-        }
-        pugi::xml_node placed =
-            before ? sheetData_.insert_copy_before(copied, before) : sheetData_.append_copy(copied);
-        Renumber(placed, number);
+        const auto before = RowAtOrAfter(number + 1);
+        pugi::xml_node placed = before != rows_.end() ? sheetData_.insert_copy_before(copied, before->node)
+                                                      : sheetData_.append_copy(copied);
+        // Its references still state the original's row until Tidy renumbers it.
+        RowEntry entry = Indexed(placed, number);
+        entry.written = RowNumber(copied);
+        rows_.insert(before, std::move(entry));
     }
     if (!block.merges.empty()) {
         pugi::xml_node merges = EnsurePart(worksheet_, "mergeCells");
@@ -490,14 +515,14 @@ void Sheet::SetTabSelected(bool selected) {
 
 void Sheet::Tidy() {
     std::optional<Area> extent;
-    for (pugi::xml_node row : Elements(sheetData_, "row")) {
-        int left = 0;
-        int right = 0;
-        for (pugi::xml_node cell : Elements(row, "c")) {
-            const int column = ColumnOf(cell);
-            left = left == 0 ? column : std::min(left, column);
-            right = std::max(right, column);
+    for (RowEntry& entry : rows_) {
+        if (entry.written != entry.number) {
+            Renumber(entry.node, entry.number);
+            entry.written = entry.number;
         }
+        pugi::xml_node row = entry.node;
+        const int left = entry.cells.empty() ? 0 : entry.cells.front().column;
+        const int right = entry.cells.empty() ? 0 : entry.cells.back().column;
         if (row.attribute("spans")) {
             if (left == 0)
                 row.remove_attribute("spans");
@@ -505,7 +530,7 @@ void Sheet::Tidy() {
                 SetAttribute(row, "spans", std::to_string(left) + ":" + std::to_string(right));
         }
         if (left == 0) continue;
-        const int number = RowNumber(row);
+        const int number = entry.number;
         if (!extent) extent = Area{number, left, number, right};
         extent->top = std::min(extent->top, number);
         extent->bottom = std::max(extent->bottom, number);

@@ -2,6 +2,7 @@
 
 #include <memory>
 #include <pugixml.hpp>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -27,7 +28,9 @@ struct RowBlock {
 };
 
 // One worksheet part. Row and cell references are made explicit when it is read, so every row and cell
-// carries its r.
+// carries its r. The sheet keeps an index of its rows and their cells: a look-up is a search in it, and
+// rows that move are renumbered there, once an operation; their r attributes are brought in line by
+// Tidy, before the part is written.
 class Sheet {
   public:
     explicit Sheet(pugi::xml_document& doc);
@@ -63,14 +66,33 @@ class Sheet {
 
   private:
     struct AreaList;
+    struct CellEntry {
+        int column;
+        pugi::xml_node node;
+    };
+    struct RowEntry {
+        int number;   // where the row stands
+        int written;  // the number its r attributes, and its cells', state
+        pugi::xml_node node;
+        std::vector<CellEntry> cells;  // by column
+    };
     std::vector<AreaList> AreaLists() const;
     pugi::xml_node Part(std::string_view local) const;
-    pugi::xml_node FindRow(int row) const;
-    pugi::xml_node MakeRow(int row);
+    // The first row numbered `row` or later.
+    std::vector<RowEntry>::iterator RowAtOrAfter(int row);
+    std::vector<RowEntry>::const_iterator RowAtOrAfter(int row) const;
+    RowEntry* FindRow(int row);
+    const RowEntry* FindRow(int row) const;
+    RowEntry& MakeRow(int row);
+    // Indexes the row's cells, putting them in column order.
+    RowEntry Indexed(pugi::xml_node row, int number);
     int InheritedStyle(const pugi::xml_node& row, int column) const;
+    void ClearValueOf(pugi::xml_node cell);
 
     pugi::xml_node worksheet_;
     pugi::xml_node sheetData_;
+    std::vector<RowEntry> rows_;             // by number
+    std::set<pugi::xml_node> formulaCells_;  // the cells that hold a formula
 };
 
 // Removes an element and then the containers it leaves empty, keeping their count attributes right.

@@ -18,6 +18,12 @@ bool Mentions(std::string_view formula, std::string_view name) {
     return FoldCase(formula).find(FoldCase(name)) != std::string::npos;
 }
 
+bool IsPrintAreaOf(const pugi::xml_node& name, int sheet) {
+    const pugi::xml_attribute local = name.attribute("localSheetId");
+    return LocalName(name) == "definedName" && local && local.as_int(-1) == sheet &&
+           SameName(name.attribute("name").value(), "_xlnm.Print_Area");
+}
+
 Status ParsePart(const Package& package, const std::string& part, pugi::xml_document& into) {
     const std::string* bytes = package.Find(part);
     if (bytes == nullptr) return Status::Refused("the package has no part " + part);
@@ -31,6 +37,9 @@ struct Workbook::SheetEntry {
     std::string part;
     std::unique_ptr<pugi::xml_document> doc;
     std::unique_ptr<Sheet> sheet;  // none for chart and other sheets, which are kept as they are
+    // The print area of a sheet hidden here, kept aside until it is shown again: some spreadsheet
+    // programs print a hidden sheet that has one.
+    pugi::xml_document printAreaAside;
 };
 
 struct Workbook::FormulaEdit {
@@ -137,6 +146,7 @@ Status Workbook::SetSheetVisible(int sheet, bool visible) {
     pugi::xml_node node = sheets_[static_cast<std::size_t>(sheet)]->node;
     if (visible) {
         node.remove_attribute("state");
+        RestorePrintArea(sheet);
         return Status::Ok();
     }
     if (SheetHidden(sheet)) return Status::Ok();
@@ -144,6 +154,7 @@ Status Workbook::SetSheetVisible(int sheet, bool visible) {
     for (int i = 0; i < SheetCount(); ++i) visibleOthers += (i != sheet && !SheetHidden(i)) ? 1 : 0;
     if (visibleOthers == 0) return Status::Refused("a workbook must keep at least one visible sheet");
     SetAttribute(node, "state", "hidden");
+    PutPrintAreaAside(sheet);
     if (active_ == sheet) {
         // As a spreadsheet does, the next visible sheet is shown instead, else the one before.
         int next = sheet + 1;
@@ -155,6 +166,34 @@ Status Workbook::SetSheetVisible(int sheet, bool visible) {
         active_ = next;
     }
     return Status::Ok();
+}
+
+void Workbook::PutPrintAreaAside(int sheet) {
+    SheetEntry& entry = *sheets_[static_cast<std::size_t>(sheet)];
+    const pugi::xml_node names = Child(workbook_.document_element(), "definedNames");
+    for (pugi::xml_node name : Elements(names, "definedName")) {
+        if (!IsPrintAreaOf(name, sheet)) continue;
+        entry.printAreaAside.append_copy(name);
+        RemoveElement(name);
+    }
+}
+
+void Workbook::RestorePrintArea(int sheet) {
+    SheetEntry& entry = *sheets_[static_cast<std::size_t>(sheet)];
+    if (!entry.printAreaAside.first_child()) return;
+    pugi::xml_node root = workbook_.document_element();
+    pugi::xml_node names = Child(root, "definedNames");
+    if (!names) {
+        pugi::xml_node before;
+        for (const char* next :
+             {"calcPr", "oleSize", "customWorkbookViews", "pivotCaches", "smartTagPr", "smartTagTypes",
+              "webPublishing", "fileRecoveryPr", "webPublishObjects", "extLst"}) {
+            if ((before = Child(root, next))) break;
+        }
+        names = AddChild(root, "definedNames", before);
+    }
+    for (pugi::xml_node name : Elements(entry.printAreaAside, "definedName")) names.append_copy(name);
+    entry.printAreaAside.reset();
 }
 
 Status Workbook::ActivateSheet(int sheet) {
@@ -311,6 +350,12 @@ Status Workbook::PlanFormulaEdits(const FormulaRewrite& rewrite, const std::stri
     }
     for (pugi::xml_node name : Elements(Child(workbook_.document_element(), "definedNames"), "definedName")) {
         if (Status status = plan(name, std::nullopt); !status) return status;
+    }
+    // A print area put aside follows the rows and the name as it would have in place.
+    for (const auto& entry : sheets_) {
+        for (pugi::xml_node name : Elements(entry->printAreaAside, "definedName")) {
+            if (Status status = plan(name, std::nullopt); !status) return status;
+        }
     }
     return Status::Ok();
 }

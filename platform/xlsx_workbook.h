@@ -35,6 +35,7 @@ class Workbook {
     int ActiveSheet() const { return active_; }
 
     Status RenameSheet(int sheet, const std::string& name);
+    // A sheet hidden here has no print area while it is hidden; shown again, it gets it back.
     Status SetSheetVisible(int sheet, bool visible);
     // Makes the sheet the one shown; a hidden sheet cannot be.
     Status ActivateSheet(int sheet);
@@ -60,6 +61,8 @@ class Workbook {
     Status PlanFormulaEdits(const FormulaRewrite& rewrite, const std::string& touchedSheet, bool rowsMove,
                             std::vector<FormulaEdit>& edits) const;
     void ApplyFormulaEdits(const std::vector<FormulaEdit>& edits);
+    void PutPrintAreaAside(int sheet);
+    void RestorePrintArea(int sheet);
     Status EnsureSharedStrings();
     void UpdateViews();
 

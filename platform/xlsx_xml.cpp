@@ -1,7 +1,5 @@
 #include "platform/xlsx_xml.h"
 
-#include <sstream>
-
 namespace platform::xlsx {
 
 std::string_view LocalName(const pugi::xml_node& node) {
@@ -58,11 +56,26 @@ Status ParseXml(const std::string& bytes, const std::string& part, pugi::xml_doc
     return Status::Ok();
 }
 
+namespace {
+
+// Appends straight to the text, without a stream's buffer and its copy at the end.
+class TextWriter final : public pugi::xml_writer {
+  public:
+    explicit TextWriter(std::string& text) : text_(text) {}
+    void write(const void* data, size_t size) override { text_.append(static_cast<const char*>(data), size); }
+
+  private:
+    std::string& text_;
+};
+
+}  // namespace
+
 std::string SerializeXml(const pugi::xml_document& doc) {
     // A declaration node parsed with the part is written back; a part without one gets the plain one.
-    std::ostringstream out;
-    doc.save(out, "", pugi::format_raw, pugi::encoding_utf8);
-    return out.str();
+    std::string text;
+    TextWriter writer(text);
+    doc.save(writer, "", pugi::format_raw, pugi::encoding_utf8);
+    return text;
 }
 
 }  // namespace platform::xlsx

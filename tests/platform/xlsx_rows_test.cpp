@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "platform/xlsx_workbook.h"
 #include "tests/platform/workbook_fixtures.h"
 #include "tests/support/temp_folder.h"
@@ -233,6 +235,92 @@ TEST_F(RowChanges, FormulasAndNamesFollowTheRowsTheyPointAt) {
     EXPECT_EQ(view.values.at("Итоги!A2"), "=Данные!B5*2");
     book = testing_support::PartOf(styled, "xl/workbook.xml");
     EXPECT_NE(book.find(">'Данные'!$B$2:$B$5<"), std::string::npos) << book;
+}
+
+// Many row changes and cell writes in one session end as the same changes made one at a time, each on
+// the workbook as read back from its file; the texts of column A stand where the rows went.
+TEST_F(RowChanges, ManyChangesInOneSessionEndAsWhenEachIsMadeOnTheSavedFile) {
+    using Step = std::function<platform::xlsx::Status(Workbook&)>;
+    std::vector<Step> steps;
+    std::vector<std::string> columnA(60);  // what column A of the first sheet holds, row n at n - 1
+    columnA[0] = "Протокол", columnA[1] = "Шапка", columnA[43] = "Заключение", columnA[44] = "Подпись";
+    columnA[49] = "скрыто";
+    for (int row = 32; row <= 41; ++row) columnA[row - 1] = "точка " + std::to_string(row - 31);
+    const auto copyRows = [&](int at, int first, int last) {
+        steps.push_back([=](Workbook& w) { return w.InsertCopiedRows(0, at, 0, first, last); });
+        const std::vector<std::string> copied(columnA.begin() + first - 1, columnA.begin() + last);
+        columnA.insert(columnA.begin() + at - 1, copied.begin(), copied.end());
+    };
+    const auto insertRows = [&](int at, int count) {
+        steps.push_back([=](Workbook& w) { return w.InsertRows(0, at, count); });
+        columnA.insert(columnA.begin() + at - 1, static_cast<std::size_t>(count), "");
+    };
+    const auto deleteRows = [&](int first, int last) {
+        steps.push_back([=](Workbook& w) { return w.DeleteRows(0, first, last); });
+        columnA.erase(columnA.begin() + first - 1, columnA.begin() + last);
+    };
+    const auto write = [&](int row, int column, const std::string& text) {
+        steps.push_back([=](Workbook& w) { return w.SetCellText(0, row, column, text); });
+        if (column == 1) columnA[row - 1] = text;
+    };
+    for (int i = 0; i < 20; ++i) copyRows(32, 32, 32);
+    write(40, 4, "D после вставок");
+    write(60, 11, "K в сдвинутой строке");
+    write(64, 1, "подвал");
+    deleteRows(35, 37);
+    insertRows(3, 2);
+    copyRows(10, 40, 41);
+    write(11, 1, "копия");
+    deleteRows(60, 62);
+    for (int i = 0; i < 5; ++i) copyRows(36, 36, 36);
+    write(80, 1, "внизу");
+    deleteRows(33, 33);
+
+    auto session = Open(protocol);
+    ASSERT_TRUE(session);
+    const std::string stepwise = folder.file("stepwise.xlsx");
+    testing_support::WriteProtocolTemplate(stepwise);
+    for (std::size_t i = 0; i < steps.size(); ++i) {
+        SCOPED_TRACE("step " + std::to_string(i));
+        ASSERT_TRUE(steps[i](*session).ok());
+        auto fresh = Open(stepwise);
+        ASSERT_TRUE(fresh);
+        ASSERT_TRUE(steps[i](*fresh).ok());
+        ASSERT_TRUE(fresh->Save().ok());
+    }
+    const OpenpyxlView view = SaveAndRead(*session);
+    const OpenpyxlView expected = testing_support::ReadWithOpenpyxl(stepwise);
+    EXPECT_EQ(view.values, expected.values);
+    EXPECT_EQ(view.styles, expected.styles);
+    EXPECT_EQ(view.rows, expected.rows);
+    EXPECT_EQ(view.merges, expected.merges);
+    EXPECT_EQ(view.printAreas, expected.printAreas);
+    EXPECT_EQ(view.printTitles, expected.printTitles);
+    EXPECT_EQ(view.pageBreaks, expected.pageBreaks);
+    EXPECT_EQ(view.formats, expected.formats);
+    EXPECT_EQ(view.validations, expected.validations);
+    EXPECT_EQ(view.links, expected.links);
+
+    std::map<std::string, std::string> texts;
+    for (std::size_t row = 0; row < columnA.size(); ++row) {
+        if (!columnA[row].empty()) texts[Cell("A", static_cast<int>(row) + 1)] = columnA[row];
+    }
+    std::map<std::string, std::string> written;
+    for (const auto& [cell, value] : Only(view.values, "Канал 1!A")) written[cell] = value;
+    EXPECT_EQ(written, texts);
+    // Every point row, copied or moved, still has its height and its merge over B:C.
+    for (std::size_t row = 0; row < columnA.size(); ++row) {
+        if (columnA[row].rfind("точка", 0) != 0) continue;
+        const std::string number = std::to_string(row + 1);
+        EXPECT_EQ(view.rows.count(Row(static_cast<int>(row) + 1))
+                      ? view.rows.at(Row(static_cast<int>(row) + 1))
+                      : "",
+                  "ht=20")
+            << number;
+        EXPECT_NE((" " + view.merges.at("Канал 1") + " ").find(" B" + number + ":C" + number + " "),
+                  std::string::npos)
+            << number;
+    }
 }
 
 TEST_F(RowChanges, ChangesThatWouldLoseSomethingAreRefusedAndChangeNothing) {

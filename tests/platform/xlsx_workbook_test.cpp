@@ -234,6 +234,35 @@ TEST_F(WorkbookFile, HiddenSheetsCannotBeShownAndOneSheetStaysVisible) {
     EXPECT_EQ(view.active, "Канал 4");
 }
 
+TEST_F(WorkbookFile, SheetsHiddenHerePrintNothingUntilShownAgain) {
+    auto workbook = Open(protocol);
+    ASSERT_TRUE(workbook);
+    ASSERT_TRUE(workbook->SetSheetVisible(0, false).ok());
+    ASSERT_TRUE(workbook->SetSheetVisible(1, false).ok());
+    OpenpyxlView view = SaveAndRead(*workbook);
+    // The template's own hidden sheet keeps its print area; the sheets hidden here have none.
+    EXPECT_EQ(view.printAreas,
+              (std::map<std::string, std::string>{{"Канал 3", "$A$1:$H$50"}, {"Канал 4", "$A$1:$H$50"}}));
+    EXPECT_EQ(view.printTitles.at("Канал 1"), "1:2");
+    const std::string book = testing_support::PartOf(protocol, "xl/workbook.xml");
+    EXPECT_EQ(book.find("localSheetId=\"0\">'Канал 1'!$A$1"), std::string::npos) << book;
+
+    // Put aside, the print area still follows the rows and the name of its sheet.
+    ASSERT_TRUE(workbook->InsertCopiedRows(0, 32, 0, 32, 32).ok());
+    ASSERT_TRUE(workbook->RenameSheet(0, "Датчик").ok());
+    ASSERT_TRUE(workbook->SetSheetVisible(0, true).ok());
+    view = SaveAndRead(*workbook);
+    EXPECT_EQ(view.printAreas.at("Датчик"), "$A$1:$H$51");
+    EXPECT_EQ(view.printAreas.count("Канал 2"), 0u);
+
+    // The template's hidden sheet, shown, has its print area as before.
+    ASSERT_TRUE(workbook->SetSheetVisible(0, false).ok());
+    ASSERT_TRUE(workbook->SetSheetVisible(3, true).ok());
+    ASSERT_TRUE(workbook->SetSheetVisible(2, false).ok());
+    view = SaveAndRead(*workbook);
+    EXPECT_EQ(view.printAreas, (std::map<std::string, std::string>{{"Канал 4", "$A$1:$H$50"}}));
+}
+
 TEST_F(WorkbookFile, FilesThatAreNoWorkbookAreRefused) {
     const std::string text = folder.file("text.xlsx");
     std::ofstream(text) << "not a zip";

@@ -46,9 +46,62 @@ std::vector<std::string> PlacedCells(const sheet::PosPov& map, int pointRows) {
     return cells;
 }
 
+// How much of a sheet a cell's text has, merged range included: width in characters, height in points.
+struct Room {
+    double width = 0;
+    double height = 0;
+};
+
+Room RoomOf(const SheetDump& sheet, const std::string& ref) {
+    const std::string merge = sheet.MergeOf(ref);
+    const std::string first = merge.empty() ? ref : merge.substr(0, merge.find(':'));
+    const std::string last = merge.empty() ? ref : merge.substr(merge.find(':') + 1);
+    const auto split = [](const std::string& cell, int& column, int& row) {
+        std::size_t i = 0;
+        for (column = 0; i < cell.size() && cell[i] >= 'A' && cell[i] <= 'Z'; ++i)
+            column = column * 26 + (cell[i] - 'A' + 1);
+        row = std::stoi(cell.substr(i));
+    };
+    int left = 0, top = 0, right = 0, bottom = 0;
+    split(first, left, top);
+    split(last, right, bottom);
+    Room room;
+    for (int column = left; column <= right; ++column)
+        room.width += sheet.widths.count(column) ? sheet.widths.at(column) : 8.43;
+    for (int row = top; row <= bottom; ++row)
+        room.height += sheet.heights.count(row) ? sheet.heights.at(row) : 12.75;
+    return room;
+}
+
+std::size_t Characters(const std::string& utf8) {
+    std::size_t count = 0;
+    for (unsigned char c : utf8) count += (c & 0xC0) != 0x80 ? 1 : 0;
+    return count;
+}
+
+// Conservatively, a character of a text in the sheet's 10-point font needs 1.1 of the width unit (the
+// width of a digit), and a line 12.75 points.
+constexpr double kCharacterWidth = 1.1;
+constexpr double kLineHeight = 12.75;
+// The longest name, document or verdict a protocol gets into one of its 80-byte slots.
+constexpr std::size_t kLongestText = 79;
+
+// Shrunk to fit, or wrapped onto as many lines as its rows hold: either way the whole text is printed.
+void ExpectShownWhole(const SheetDump& sheet, const std::string& ref) {
+    const std::string fit = sheet.cells.count(ref) ? sheet.cells.at(ref).fit : "";
+    if (fit.find("shrink") != std::string::npos) return;
+    ASSERT_NE(fit.find("wrap"), std::string::npos) << ref << " neither shrinks nor wraps its text";
+    const Room room = RoomOf(sheet, ref);
+    const auto perLine = static_cast<std::size_t>(room.width / kCharacterWidth);
+    const std::size_t lines = (kLongestText + perLine - 1) / perLine;
+    EXPECT_LE(static_cast<double>(lines) * kLineHeight, room.height)
+        << ref << " wraps " << kLongestText << " characters onto " << lines << " lines";
+}
+
 struct ProtocolTemplate {
     const char* title;
     const sheet::PosPov& map;
+    std::vector<std::string> longTexts;  // the cells that get a name, a document or a verdict
 };
 
 void PrintTo(const ProtocolTemplate& kind, std::ostream* out) { *out << kind.title; }
@@ -101,9 +154,43 @@ TEST_P(ProtocolTemplateTest, TenRuledPointRowsWithTheFooterBelowThem) {
     }
 }
 
+TEST_P(ProtocolTemplateTest, NamesDocumentsAndVerdictsPrintWhole) {
+    const WorkbookDump book = ReadWorkbook(TemplatePath(GetParam().title));
+    ASSERT_TRUE(book.read) << book.error;
+    for (const SheetDump& sheet : book.sheets) {
+        SCOPED_TRACE(sheet.name);
+        for (const std::string& ref : GetParam().longTexts) ExpectShownWhole(sheet, ref);
+    }
+}
+
+TEST(CalibrationTemplateTest, UncertaintyHeadingBreaksBetweenWordsIntoLinesThatFit) {
+    const WorkbookDump book = ReadWorkbook(TemplatePath("Протокол калибровки ДД"));
+    ASSERT_TRUE(book.read) << book.error;
+    const SheetDump& sheet = book.sheets.at(0);
+    const std::string heading = sheet.Value("F29");
+    std::vector<std::string> lines;
+    std::string joined;
+    for (std::size_t start = 0;;) {
+        const std::size_t end = heading.find('\n', start);
+        lines.push_back(heading.substr(start, end == std::string::npos ? end : end - start));
+        joined += (joined.empty() ? "" : " ") + lines.back();
+        if (end == std::string::npos) break;
+        start = end + 1;
+    }
+    EXPECT_EQ(joined, "Расширенная неопределённость (k = 2)");
+    const Room room = RoomOf(sheet, "F29");
+    for (const std::string& line : lines)
+        EXPECT_LE(static_cast<double>(Characters(line)) * kCharacterWidth, room.width) << line;
+    EXPECT_LE(static_cast<double>(lines.size()) * kLineHeight * 0.9, room.height);  // a 9-point font
+}
+
 INSTANTIATE_TEST_SUITE_P(Kinds, ProtocolTemplateTest,
-                         testing::Values(ProtocolTemplate{"Протокол поверки ДД", sheet::kVerificationMap},
-                                         ProtocolTemplate{"Протокол калибровки ДД", sheet::kCalibrationMap}),
+                         testing::Values(ProtocolTemplate{"Протокол поверки ДД",
+                                                          sheet::kVerificationMap,
+                                                          {"C6", "E7", "F10", "A15", "G47", "A44"}},
+                                         ProtocolTemplate{"Протокол калибровки ДД",
+                                                          sheet::kCalibrationMap,
+                                                          {"C6", "E7", "F10", "A15", "H46"}}),
                          [](const testing::TestParamInfo<ProtocolTemplate>& kind) {
                              return kind.index == 0 ? std::string("Verification")
                                                     : std::string("Calibration");

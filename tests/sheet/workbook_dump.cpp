@@ -87,8 +87,12 @@ WorkbookDump ReadWorkbook(const std::string& path) {
             sheet.printArea = f[5];
         } else if (f[0] == "merge" && f.size() == 3) {
             dump.sheets.back().merges.push_back(f[2]);
-        } else if (f[0] == "cell" && f.size() == 5) {
-            dump.sheets.back().cells[f[2]] = CellDump{f[3], FromHex(f[4])};
+        } else if (f[0] == "cell" && f.size() == 6) {
+            dump.sheets.back().cells[f[2]] = CellDump{f[3], FromHex(f[4]), f[5]};
+        } else if (f[0] == "width" && f.size() == 4) {
+            dump.sheets.back().widths[std::stoi(f[2])] = std::stoi(f[3]) / 100.0;
+        } else if (f[0] == "height" && f.size() == 4) {
+            dump.sheets.back().heights[std::stoi(f[2])] = std::stoi(f[3]) / 100.0;
         } else {
             dump.error = "unexpected line: " + line;
             return dump;

@@ -12,6 +12,7 @@ namespace testing_support {
 struct CellDump {
     std::string sides;  // the sides with a border, of "LRTB"
     std::string value;  // UTF-8; empty when the cell holds none
+    std::string fit;    // how a long text is shown: "shrink", "wrap", both or "" (it runs on or is cut)
 };
 
 struct SheetDump {
@@ -22,6 +23,8 @@ struct SheetDump {
     std::string fitToWidth;
     std::string printArea;
     std::vector<std::string> merges;
+    std::map<int, double> widths;   // by column number, the columns given a width
+    std::map<int, double> heights;  // by row, in points, the rows given a height
     std::map<std::string, CellDump> cells;  // by reference ("B32")
 
     // The cell's value; empty when the cell is absent.

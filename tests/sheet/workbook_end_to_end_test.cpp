@@ -163,6 +163,11 @@ class ProtocolWorkbook : public WorkbookEndToEnd, public testing::WithParamInter
 TEST_P(ProtocolWorkbook, FourChannelsOfFortyPointsHoldEveryTextAtItsCell) {
     const ProtocolKind& kind = GetParam();
     auto record = Record(kind.mode, {40, 40, 40, 40});
+    // The longest sensor name and model a slot holds, 79 characters.
+    const std::string longName =
+        "Преобразователь давления измерительный АИР-20/М2-ДИ-0,25  модель 160-ДИ-01 1600";
+    ASSERT_EQ(Cp1251(longName).size(), 79u);
+    Put(record->Channel[0].HeaderText[2], kSlotSize, longName);
     ASSERT_EQ(FormReport(record.get()), 0);
     const std::string path = OnlyReport();
     ASSERT_EQ(std::filesystem::path(path).filename().string(),
@@ -182,6 +187,8 @@ TEST_P(ProtocolWorkbook, FourChannelsOfFortyPointsHoldEveryTextAtItsCell) {
         EXPECT_EQ(sheet.state, "visible");
         EXPECT_EQ(Texts(sheet), ExpectedSheet(templateBook.sheets[c], *record, *kind.map, c));
         EXPECT_NE(sheet.Value(kind.verdictOrDateCell), "");
+        // A name too long for its line is shrunk to fit it rather than cut.
+        EXPECT_EQ(sheet.cells.at("E7").fit, "shrink");
         // The inserted rows are ruled like the template's, and the page still ends below the footer.
         for (int row : {kFirstPointRow, kFirstPointRow + 20, kFirstPointRow + 39}) {
             EXPECT_EQ(sheet.cells.count(CellRef(2, row)) ? sheet.cells.at(CellRef(2, row)).sides : "", "LRTB")
@@ -209,8 +216,11 @@ TEST_F(WorkbookEndToEnd, SheetsOfAbsentChannelsAreHiddenAndUnusedOnesKeptAsTheTe
     ASSERT_EQ(book.sheets.size(), 4u);
     const std::string states[] = {"hidden", "visible", "hidden", "visible"};
     const std::string names[] = {"Датчик 1", "Датчик 2", "Канал 3", "Датчик 4"};
+    // A hidden sheet prints nothing, in any program: it has no print area.
+    const std::string printAreas[] = {"", "$A$1:$J$50", "", "$A$1:$J$48"};
     for (int c = 0; c < kChannels; ++c) {
         EXPECT_EQ(book.sheets[c].state, states[c]) << c + 1;
+        EXPECT_EQ(book.sheets[c].printArea, printAreas[c]) << c + 1;
         EXPECT_EQ(book.sheets[c].name, names[c]) << c + 1;
         EXPECT_EQ(Texts(book.sheets[c]), ExpectedSheet(templateBook.sheets[c], *record, kVerificationMap, c))
             << c + 1;
