@@ -1,16 +1,16 @@
 #include "app/archive/frame_archive.h"
 
+#include <QFontMetrics>
 #include <QGridLayout>
 #include <QHBoxLayout>
-#include <QFontMetrics>
 #include <QHeaderView>
 #include <QListWidget>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSplitter>
-#include <QTreeWidget>
 #include <QStyle>
 #include <QStyleOptionViewItem>
+#include <QTreeWidget>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <cmath>

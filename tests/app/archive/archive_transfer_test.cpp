@@ -199,6 +199,35 @@ TEST_F(ArchivePageTest, TheResumeQuestionClosedByItsWindowDoesNothingAndEscMeans
     EXPECT_FALSE(page->StopArchiveReading->isHidden());
 }
 
+// The end of a reading is told in the real box, and nothing but an answer closes it: the link's
+// timers and the window's events run on under it while it waits.
+TEST_F(ArchivePageTest, TheEndOfAReadingStaysOnTheScreenUntilItIsAnswered) {
+    sim::FillArchiveWithMeasurements(instrument);
+    readUntil(32736);
+    platform::Dialogs* scripted = platform::SetDialogs(nullptr);
+    QString text;
+    bool stayed = false;
+    QTimer::singleShot(0, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (box == nullptr) return ADD_FAILURE() << "no message box";
+        text = box->text();
+        for (int tick = 0; tick < 50; ++tick) {
+            host.service(10);
+            window->TimerRxTimer();
+            window->TimerRSTimeoutTimer();
+            QApplication::processEvents();
+        }
+        stayed = QApplication::activeModalWidget() == box && box->isVisible();
+        box->buttons().front()->click();
+    });
+    step();
+    platform::SetDialogs(scripted);
+    EXPECT_EQ(text, kReadingDone);
+    EXPECT_TRUE(stayed);
+    ExpectAtRest(*page);
+    EXPECT_EQ(page->ListViewArchiv1->topLevelItemCount(), 512);
+}
+
 TEST_F(ArchivePageTest, AChangeOfPageForgetsWhereAReadingWouldResume) {
     readUntil(1056);
     window->Pages->setCurrentIndex(1);
