@@ -1,5 +1,6 @@
 #include "platform/dialogs.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QCoreApplication>
 #include <QFileDialog>
@@ -26,9 +27,11 @@ struct Choice {
 };
 
 // Runs a message box over the given buttons. defaultIndex and escapeIndex point into choices;
-// the escape choice also answers when the window is closed without a button.
+// Esc presses the escape choice. closedResult answers when the window is closed without a
+// button (its close box, Alt+F4), which Qt itself reports as the escape button.
 int RunMessageBox(QWidget* parent, const QString& caption, const QString& text, QMessageBox::Icon icon,
-                  const std::vector<Choice>& choices, std::size_t defaultIndex, std::size_t escapeIndex) {
+                  const std::vector<Choice>& choices, std::size_t defaultIndex, std::size_t escapeIndex,
+                  int closedResult) {
     QMessageBox box(parent);
     box.setWindowTitle(caption);
     box.setText(text);
@@ -41,11 +44,14 @@ int RunMessageBox(QWidget* parent, const QString& caption, const QString& text, 
     }
     box.setDefaultButton(buttons[defaultIndex]);
     box.setEscapeButton(buttons[escapeIndex]);
+    // Only a button's own click (by the mouse, its key, Enter or Esc) is a choice.
+    QAbstractButton* clicked = nullptr;
+    QObject::connect(&box, &QMessageBox::buttonClicked, &box, [&clicked](QAbstractButton* button) { clicked = button; });
     box.exec();
     for (std::size_t i = 0; i < buttons.size(); ++i) {
-        if (box.clickedButton() == buttons[i]) return choices[i].result;
+        if (clicked == buttons[i]) return choices[i].result;
     }
-    return choices[escapeIndex].result;
+    return closedResult;
 }
 
 QString ApplicationName() { return QCoreApplication::applicationName(); }
@@ -95,7 +101,8 @@ class QtDialogs final : public Dialogs {
         // dialog does.
         const std::size_t defaultIndex = ok.value_or(yes.value_or(0));
         const std::size_t escapeIndex = cancel.value_or(no.value_or(ok.value_or(0)));
-        return RunMessageBox(ActiveForm(), caption, text, icon, choices, defaultIndex, escapeIndex);
+        // The class library's modal form closed by its window answers Cancel, whatever its buttons.
+        return RunMessageBox(ActiveForm(), caption, text, icon, choices, defaultIndex, escapeIndex, mrCancel);
     }
 
     int messageBox(QWidget* owner, const QString& text, const QString& caption, unsigned flags) override {
@@ -123,20 +130,20 @@ class QtDialogs final : public Dialogs {
         const Choice noChoice{"", QMessageBox::NoRole, IDNO, QMessageBox::No};
         switch (flags & 0x0Fu) {
             case MB_OKCANCEL:
-                return RunMessageBox(owner, caption, text, icon, {okChoice, cancelChoice}, 0, 1);
+                return RunMessageBox(owner, caption, text, icon, {okChoice, cancelChoice}, 0, 1, IDCANCEL);
             case MB_YESNOCANCEL:
-                return RunMessageBox(owner, caption, text, icon, {yesChoice, noChoice, cancelChoice}, 0, 2);
+                return RunMessageBox(owner, caption, text, icon, {yesChoice, noChoice, cancelChoice}, 0, 2, IDCANCEL);
             case MB_YESNO:
                 // The system box offers no way out but the two buttons; closing it counts as No.
-                return RunMessageBox(owner, caption, text, icon, {yesChoice, noChoice}, 0, 1);
+                return RunMessageBox(owner, caption, text, icon, {yesChoice, noChoice}, 0, 1, IDNO);
             default:
-                return RunMessageBox(owner, caption, text, icon, {okChoice}, 0, 0);
+                return RunMessageBox(owner, caption, text, icon, {okChoice}, 0, 0, IDOK);
         }
     }
 
     void showMessage(const QString& text) override {
         RunMessageBox(ActiveForm(), ApplicationName(), text, QMessageBox::NoIcon,
-                      {{"OK", QMessageBox::AcceptRole, mrOk}}, 0, 0);
+                      {{"OK", QMessageBox::AcceptRole, mrOk}}, 0, 0, mrOk);
     }
 
     bool inputQuery(const QString& caption, const QString& prompt, QString& value) override {

@@ -38,7 +38,8 @@ class Dialogs {
 public:
     virtual ~Dialogs() = default;
     // The class library's message dialog: English caption by type ("Error", "Information",
-    // "Warning", "Confirm"), English buttons ("&Yes", "&No", "OK", "Cancel").
+    // "Warning", "Confirm"), English buttons ("&Yes", "&No", "OK", "Cancel"). Esc answers Cancel,
+    // else No, else OK; a dialog closed by its window answers mrCancel, whatever its buttons.
     virtual int messageDlg(const QString& text, MsgDlgType type, MsgDlgButtons buttons) = 0;
     // The system message box with its own caption; owner may be null.
     virtual int messageBox(QWidget* owner, const QString& text, const QString& caption, unsigned flags) = 0;

@@ -11,9 +11,8 @@ int TFrameArchiv::ImportArchiveFile(const QString& path) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) return -1;
     // A transfer still running would write its rows into the imported table, and a reading's
-    // resume point belongs to the table that goes now. Other pages' exchanges are left alone.
-    if (transfer_ == Transfer::Reading) StopArchiveReadingClick(nullptr);
-    if (transfer_ == Transfer::Clearing) StopArchiveClearingClick(nullptr);
+    // resume point belongs to the table that goes now. Other windows' exchanges are left alone.
+    StopOwnTransfer();
     FArchOffset = 0;
     ListViewArchiv1->clear();
 

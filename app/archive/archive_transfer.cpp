@@ -114,12 +114,16 @@ void TFrameArchiv::RxArchiveBlock(const char* text) {
     UiExchange = true;
 }
 
-void TFrameArchiv::StopArchiveReadingClick(QObject*) {
+void TFrameArchiv::ShowReadingStopped() {
     ArchiveProcess->hide();
     ReadArchive->show();
     StopArchiveReading->hide();
     if (transfer_ == Transfer::Reading) transfer_ = Transfer::AtRest;
     EnableStarts();
+}
+
+void TFrameArchiv::StopArchiveReadingClick(QObject*) {
+    ShowReadingStopped();
     EndExchange();
     TimeoutTicks = -1;
 }
@@ -163,16 +167,32 @@ void TFrameArchiv::RxClearArchive(const char*) {
     FArchOffset += kArchiveBlockSize;
 }
 
-void TFrameArchiv::StopArchiveClearingClick(QObject*) {
+void TFrameArchiv::ShowClearingStopped() {
     ArchiveProcess->hide();
     ArchiveProcess->setValue(0);
     ClearArchive->show();
     StopArchiveClearing->hide();
     if (transfer_ == Transfer::Clearing) transfer_ = Transfer::AtRest;
     EnableStarts();
+}
+
+void TFrameArchiv::StopArchiveClearingClick(QObject*) {
+    ShowClearingStopped();
     EndExchange();
     FArchOffset = 0;
     TimeoutTicks = -1;
+}
+
+void TFrameArchiv::StopOwnTransfer() {
+    // Once another window has taken the exchange over, the transfer gets no more answers; the
+    // exchange, its port and its time-out are that window's, and only the page comes to rest.
+    if (transfer_ == Transfer::Reading) {
+        if (Requester == ListViewArchiv1) StopArchiveReadingClick(nullptr);
+        else ShowReadingStopped();
+    } else if (transfer_ == Transfer::Clearing) {
+        if (Requester == ClearArchive) StopArchiveClearingClick(nullptr);
+        else ShowClearingStopped();
+    }
 }
 
 std::vector<AnswerRoute> TFrameArchiv::ArchiveAnswerRoutes() {

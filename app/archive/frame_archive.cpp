@@ -1,5 +1,6 @@
 #include "app/archive/frame_archive.h"
 
+#include <QFontMetrics>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -7,8 +8,12 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSplitter>
+#include <QStyle>
+#include <QStyleOptionViewItem>
 #include <QTreeWidget>
 #include <QVBoxLayout>
+#include <algorithm>
+#include <cmath>
 #include <iterator>
 
 #include "app/controls/control_rules.h"
@@ -29,15 +34,56 @@ QPushButton* Button(QWidget* parent, const char* name, const char* caption, cons
 
 struct Column {
     const char* caption;
-    int width;
+    int width;        // in the font the form was drawn with
+    const char* fits;  // the widest cell the width was made for
 };
 
+// Eights: the widest digit of most fonts. A stored value is cut to nine characters, a factory
+// number has at most eight digits.
 const Column kColumns[] = {
-    {"№", 40},         {"  Дата/время", 120}, {"Т в.с., °С", 80}, {"Единицы", 80},    {"P  эт.", 60},
-    {"P изм. 1", 71},   {"Погр.1, % ", 88},    {"Зав.№ 1", 80},    {"P изм. 2", 72},   {"Погр.2, % ", 88},
-    {"Зав.№ 2", 80},    {"P изм. 3", 72},      {"Погр.3, % ", 90}, {"Зав.№ 3", 80},    {"P изм. 4", 75},
-    {"Погр.4, % ", 90}, {"Зав.№ 4", 80},
+    {"№", 40, "888"},
+    {"  Дата/время", 120, "28/12/2088  23:58:58"},
+    {"Т в.с., °С", 80, "-8888.888"},
+    {"Единицы", 80, "мм.рт.ст."},
+    {"P  эт.", 60, "-8888.888"},
+    {"P изм. 1", 71, "-8888.888"},
+    {"Погр.1, % ", 88, "-8888.888"},
+    {"Зав.№ 1", 80, "88888888"},
+    {"P изм. 2", 72, "-8888.888"},
+    {"Погр.2, % ", 88, "-8888.888"},
+    {"Зав.№ 2", 80, "88888888"},
+    {"P изм. 3", 72, "-8888.888"},
+    {"Погр.3, % ", 90, "-8888.888"},
+    {"Зав.№ 3", 80, "88888888"},
+    {"P изм. 4", 75, "-8888.888"},
+    {"Погр.4, % ", 90, "-8888.888"},
+    {"Зав.№ 4", 80, "88888888"},
 };
+
+// The width a cell of the table needs to show the text whole, as the table's items measure it.
+int CellWidth(const QTreeWidget* table, const QString& text) {
+    QStyleOptionViewItem option;
+    option.initFrom(table);
+    option.widget = table;
+    option.font = table->font();
+    option.fontMetrics = QFontMetrics(option.font);
+    option.features = QStyleOptionViewItem::HasDisplay;
+    option.displayAlignment = Qt::AlignLeft | Qt::AlignVCenter;
+    option.text = text;
+    return table->style()->sizeFromContents(QStyle::CT_ItemViewItem, &option, QSize(), table).width();
+}
+
+// The form's widths, all scaled by one factor, so that every caption and the cells each column was
+// made for fit in the table's own font; never narrower than the form's.
+void SetColumnWidths(QTreeWidget* table) {
+    double scale = 1.0;
+    for (int i = 0; i < table->columnCount(); ++i) {
+        const int needed = std::max(table->header()->sectionSizeHint(i), CellWidth(table, U(kColumns[i].fits)));
+        scale = std::max(scale, static_cast<double>(needed) / kColumns[i].width);
+    }
+    for (int i = 0; i < table->columnCount(); ++i)
+        table->setColumnWidth(i, static_cast<int>(std::ceil(kColumns[i].width * scale)));
+}
 
 // The low four bits of a record's units byte; the codes that name no unit show "--".
 constexpr int kUnitCodes = 16;
@@ -47,7 +93,6 @@ void BuildTable(QTreeWidget* table) {
     QStringList captions;
     for (const Column& column : kColumns) captions << U(column.caption);
     table->setHeaderLabels(captions);
-    for (int i = 0; i < table->columnCount(); ++i) table->setColumnWidth(i, kColumns[i].width);
     table->header()->setSectionsClickable(false);
     table->header()->setSectionsMovable(false);
     table->setRootIsDecorated(false);
@@ -64,6 +109,7 @@ void BuildTable(QTreeWidget* table) {
     QFont font = table->font();
     font.setBold(true);
     table->setFont(font);
+    SetColumnWidths(table);
 }
 
 }  // namespace

@@ -102,6 +102,10 @@ private:
     void EnableStarts();
     void SendBlockRead();
     void SendBlockWrite();
+    void ShowReadingStopped();
+    void ShowClearingStopped();
+    // Stops a running transfer, ending the exchange only while the transfer still holds it.
+    void StopOwnTransfer();
 
     // A reading and a clearing share the offset, the record buffer and the one exchange: while one
     // runs, the other cannot start.

@@ -24,8 +24,8 @@ void ZoomOut(TChart* chart) {
 struct ToolPosition {
     const char* hint;  // null: a separator
     ChartAction action;
-    QStyle::StandardPixmap icon;  // SP_CustomBase: drawn from the text
-    const char* iconText;
+    QStyle::StandardPixmap icon;  // SP_CustomBase: the caption instead
+    const char* caption;
 };
 
 constexpr QStyle::StandardPixmap kTextIcon = QStyle::SP_CustomBase;
@@ -46,7 +46,7 @@ const ToolPosition kPositions[kChartToolPositions] = {
     {"Увеличить масштаб вертикальной оси на 10%", ChartZoomYIn, kTextIcon, "Y+"},
     {"Уменьшить масштаб вертикальной оси на 10%", ChartZoomYOut, kTextIcon, "Y−"},
     {nullptr, nullptr, kTextIcon, nullptr},
-    {"Распечатать график", ChartPrint, kTextIcon, "Печ"},
+    {"Распечатать график", ChartPrint, kTextIcon, "Печать"},
     {nullptr, nullptr, kTextIcon, nullptr},
     {"Сохранить в файл", ChartSaveBitmap, QStyle::SP_DialogSaveButton, nullptr},
     {nullptr, nullptr, kTextIcon, nullptr},
@@ -118,9 +118,14 @@ QToolBar* AddChartToolBar(TChart* chart, const char* name, const std::array<cons
         button->setObjectName(buttons[static_cast<std::size_t>(i)]);
         button->setToolTip(U(position.hint));
         button->setAutoRaise(true);
-        button->setToolButtonStyle(Qt::ToolButtonIconOnly);
-        button->setIcon(position.iconText ? ToolTextIcon(U(position.iconText))
-                                          : chart->style()->standardIcon(position.icon));
+        // A caption is a text of the button, so the button is as wide as the font needs it.
+        if (position.caption) {
+            button->setToolButtonStyle(Qt::ToolButtonTextOnly);
+            button->setText(U(position.caption));
+        } else {
+            button->setToolButtonStyle(Qt::ToolButtonIconOnly);
+            button->setIcon(chart->style()->standardIcon(position.icon));
+        }
         bar->addWidget(button);
     }
     chart->SetToolBar(bar);

@@ -3,6 +3,7 @@
 #include <QCategoryAxis>
 #include <QChart>
 #include <QChartView>
+#include <QFontMetricsF>
 #include <QLegend>
 #include <QLineSeries>
 #include <QPainter>
@@ -21,6 +22,18 @@ namespace {
 constexpr int kMaxTicks = 8;
 constexpr double kLeftLeastStep = 0.0001;
 constexpr double kBottomLeastStep = 1.0;
+// The chart library writes "..." for a left label once the axis's height, shared among its labels
+// and the start value and less this padding above and below each, is lower than the label.
+constexpr double kLabelPadding = 4.0;
+
+// How many left labels the plot's height lets the chart write whole: the left axis reaches from
+// the top of the chart to the bottom of the plot area.
+int LeftLabelRoom(const QChart* chart, const QFont& font) {
+    const QRectF plot = chart->plotArea();
+    if (plot.isEmpty()) return kMaxTicks + 1;
+    const double row = QFontMetricsF(font).height() + 1.0 + 2.0 * kLabelPadding;
+    return std::clamp(static_cast<int>(plot.bottom() / row) - 1, 2, kMaxTicks + 1);
+}
 
 // The least and the greatest coordinate of every point, x or y; nothing without points.
 std::optional<std::pair<double, double>> PointRange(const std::vector<QLineSeries*>& series, bool x) {
@@ -69,6 +82,13 @@ TChart::TChart(const char* name, const QString& title, QWidget* parent) : QWidge
     layout->setSpacing(0);
     layout->addWidget(View, 1);
     Rescale();
+    // A chart made taller or shorter labels its left axis again, with as many labels as fit.
+    connect(chart, &QChart::plotAreaChanged, this, [this] {
+        const int labels = LeftLabelRoom(View->chart(), LeftAxis->labelsFont());
+        if (labels == leftLabels_) return;
+        leftLabels_ = labels;
+        ShowScale(LeftAxis, left_, kLeftLeastStep, leftLabels_);
+    });
 }
 
 TChart::~TChart() = default;
@@ -111,11 +131,12 @@ void TChart::Rescale() {
         const auto range = PointRange(Series, false);
         left_ = range ? AxisScale{true, range->first, range->second} : AxisScale{};
     }
-    ShowScale(BottomAxis, bottom_, kBottomLeastStep);
-    ShowScale(LeftAxis, left_, kLeftLeastStep);
+    ShowScale(BottomAxis, bottom_, kBottomLeastStep, 2 * kMaxTicks);
+    leftLabels_ = LeftLabelRoom(View->chart(), LeftAxis->labelsFont());
+    ShowScale(LeftAxis, left_, kLeftLeastStep, leftLabels_);
 }
 
-void TChart::ShowScale(QCategoryAxis* axis, const AxisScale& scale, double leastStep) {
+void TChart::ShowScale(QCategoryAxis* axis, const AxisScale& scale, double leastStep, int maxLabels) {
     double minimum = scale.Minimum;
     double maximum = scale.Maximum;
     // The chart cannot draw an empty span; a single value is shown with room on both sides.
@@ -126,8 +147,8 @@ void TChart::ShowScale(QCategoryAxis* axis, const AxisScale& scale, double least
     for (const QString& label : axis->categoriesLabels()) axis->remove(label);
     axis->setRange(minimum, maximum);
     axis->setStartValue(minimum);
-    const double step = std::max(leastStep, TickInterval(maximum - minimum, kMaxTicks));
-    for (double tick : AxisTicks(minimum, maximum, step, 2 * kMaxTicks)) axis->append(AxisNumberText(tick), tick);
+    const double step = std::max(leastStep, TickInterval(maximum - minimum, std::min(kMaxTicks, maxLabels - 1)));
+    for (double tick : AxisTicks(minimum, maximum, step, maxLabels)) axis->append(AxisNumberText(tick), tick);
 }
 
 void TChart::SetToolBar(QToolBar* bar) {

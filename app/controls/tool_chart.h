@@ -19,7 +19,7 @@ enum class ChartAxis { Bottom, Left };
 // A chart of line series over a bottom and a left axis, with its tool bar above the plot. An
 // automatic axis spans the plotted points; a manual one keeps the bounds it was given until it is
 // made automatic again. The axes are labelled "#,##0.######", the left one in steps of at least
-// 0.0001, the bottom one in whole steps.
+// 0.0001 and with no more labels than its height shows whole, the bottom one in whole steps.
 class TChart : public QWidget {
     Q_OBJECT
 public:
@@ -50,9 +50,10 @@ public:
     std::vector<QLineSeries*> Series;
 
 private:
-    void ShowScale(QCategoryAxis* axis, const AxisScale& scale, double leastStep);
+    void ShowScale(QCategoryAxis* axis, const AxisScale& scale, double leastStep, int maxLabels);
 
     AxisScale bottom_;
+    int leftLabels_ = 0;  // as many as the left axis writes whole at the chart's height
     AxisScale left_;
     std::unique_ptr<QPrinter> printer_;
 };

@@ -8,6 +8,7 @@
 #include <QFileDialog>
 #include <QInputDialog>
 #include <QMessageBox>
+#include <QTest>
 #include <QTimer>
 #include <QTranslator>
 #include <algorithm>
@@ -224,10 +225,10 @@ TEST_F(QtDialogs, MessageDlgCaptionsByTypeAndAnswersByButton) {
     }
 }
 
-TEST_F(QtDialogs, ClosingAMessageDialogAnswersItsWayOut) {
+TEST_F(QtDialogs, EscPressesTheWayOutAndClosingTheWindowAnswersCancel) {
     const struct {
         MsgDlgButtons buttons;
-        int result;
+        int escape;
     } cases[] = {
         {mbYes | mbNo | mbCancel, mrCancel},
         {mbOK | mbCancel, mrCancel},
@@ -235,8 +236,15 @@ TEST_F(QtDialogs, ClosingAMessageDialogAnswersItsWayOut) {
         {mbOK, mrOk},
     };
     for (const auto& c : cases) {
+        // Esc typed into the box: the key reaches the focused button and goes up to the box.
+        WhenShown<QMessageBox>([](QMessageBox& box) {
+            QWidget* focused = box.focusWidget() ? box.focusWidget() : &box;
+            QTest::keyClick(focused, Qt::Key_Escape);
+        });
+        EXPECT_EQ(MessageDlg("Text", MsgDlgType::Warning, c.buttons), c.escape) << c.buttons;
+        // The title bar's close box and Alt+F4 close the window without a button.
         WhenShown<QMessageBox>([](QMessageBox& box) { box.close(); });
-        EXPECT_EQ(MessageDlg("Text", MsgDlgType::Warning, c.buttons), c.result) << c.buttons;
+        EXPECT_EQ(MessageDlg("Text", MsgDlgType::Warning, c.buttons), mrCancel) << c.buttons;
     }
     QString text;
     WhenShown<QMessageBox>([&](QMessageBox& box) {

@@ -119,9 +119,13 @@ TEST_F(ArchiveTable, IsBuiltAsItsFormDescribes) {
         {"Погр.4, % ", 90}, {"Зав.№ 4", 80},
     };
     ASSERT_EQ(table->columnCount(), 17);
+    // The form's widths, all scaled by one factor for the table's font (and rounded up).
+    double scale = std::numeric_limits<double>::max();
+    for (int i = 0; i < 17; ++i) scale = std::min(scale, static_cast<double>(table->columnWidth(i)) / columns[i].width);
+    EXPECT_GE(scale, 1.0);
     for (int i = 0; i < 17; ++i) {
         EXPECT_EQ(table->headerItem()->text(i), U(columns[i].caption)) << i;
-        EXPECT_EQ(table->columnWidth(i), columns[i].width) << i;
+        EXPECT_LT(table->columnWidth(i) - columns[i].width * scale, 1.0) << i;
     }
     EXPECT_FALSE(table->header()->sectionsClickable());
     EXPECT_EQ(table->selectionMode(), QAbstractItemView::ExtendedSelection);
@@ -184,6 +188,53 @@ TEST_F(ArchiveTable, IsBuiltAsItsFormDescribes) {
                 ASSERT_NE(button, nullptr) << c.name << i;
                 EXPECT_EQ(button->objectName(), c.buttons[static_cast<std::size_t>(i)]);
             }
+        }
+    }
+}
+
+// The widest texts every column holds, in the table's own font, at the widths it is built with.
+TEST_F(ArchiveTable, EveryColumnShowsItsCaptionAndItsWidestCellsWhole) {
+    TArchiveRecord widest{};
+    widest.Units = 10;  // "мм.рт.ст."
+    widest.AmbientTemp = -999.9999f;
+    widest.PRef = -9999.999f;
+    for (int ch = 0; ch < 4; ++ch) {
+        widest.PMeas[ch] = -9999.999f;
+        widest.Error[ch] = -999.9999f;
+        widest.SensorNo[ch][0] = widest.SensorNo[ch][1] = widest.SensorNo[ch][2] = 0xFF;
+    }
+    widest.Day = 28;
+    widest.Month = 12;
+    widest.Year = 25;
+    widest.Hour = 23;
+    widest.Minute = 58;
+    widest.Second = 58;
+    TArchiveRecord usual = Measured(21.5f, 90.0f, 600.0f, 0.05f);
+    usual.Day = 21;
+    usual.Month = 9;
+    usual.Year = 25;
+    usual.Hour = 16;
+    usual.Minute = 45;
+    usual.Second = 30;
+    page->AddArchiveRow(table, Sealed(widest));
+    page->AddArchiveRow(table, Sealed(usual));
+    ASSERT_EQ(Cells(0).value(0), U("28/12/2025  23:58:58"));
+    ASSERT_EQ(Cells(0).value(3), U("-9999.999"));
+    ASSERT_EQ(Cells(0).value(6), U("16777215"));
+    ASSERT_EQ(Cells(1).value(3), U("90.0000"));
+    page->resize(1223, 600);
+    page->show();
+    QApplication::processEvents();
+
+    const QFontMetrics metrics(table->font());
+    const QAbstractItemView* view = table;  // the table's own measure of its cells
+    for (int column = 0; column < table->columnCount(); ++column) {
+        const QString caption = table->headerItem()->text(column);
+        EXPECT_GE(table->columnWidth(column), table->header()->sectionSizeHint(column)) << caption.toStdString();
+        EXPECT_GE(table->columnWidth(column), view->sizeHintForColumn(column)) << caption.toStdString();
+        for (int row = 0; row < 2; ++row) {
+            const QString text = table->topLevelItem(row)->text(column);
+            EXPECT_LT(metrics.horizontalAdvance(text), table->columnWidth(column)) << text.toStdString();
         }
     }
 }

@@ -4,10 +4,12 @@
 #include <QApplication>
 #include <QMessageBox>
 #include <QTabWidget>
+#include <QTest>
 #include <QTimer>
 #include <QLayout>
 #include <QRect>
 #include <cstring>
+#include <functional>
 #include <vector>
 
 #include "link/instrument_errors.h"
@@ -157,6 +159,73 @@ TEST_F(ArchivePageTest, ThePageQuestionIsARealModalBoxAnsweredWithItsYesButton) 
     step();
     EXPECT_EQ(instrument.requests().back(), BlockRead(1056));
     EXPECT_FALSE(page->StopArchiveReading->isHidden());
+}
+
+// The real box, answered the two ways that are not its buttons: its window closed (the title bar's
+// close box, Alt+F4) does nothing more; Esc is the class library's No.
+TEST_F(ArchivePageTest, TheResumeQuestionClosedByItsWindowDoesNothingAndEscMeansNo) {
+    readUntil(1056);
+    page->StopArchiveReading->click();
+    ASSERT_EQ(page->ListViewArchiv1->topLevelItemCount(), 16);
+    step();
+    const std::size_t before = requestCount();
+    platform::Dialogs* scripted = platform::SetDialogs(nullptr);
+    const auto whenShown = [](std::function<void(QMessageBox&)> act) {
+        QTimer::singleShot(0, [act] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (box == nullptr) return ADD_FAILURE() << "no message box";
+            act(*box);
+        });
+    };
+
+    whenShown([](QMessageBox& box) { box.close(); });
+    page->ReadArchive->click();
+    step();
+    EXPECT_EQ(requestCount(), before);
+    EXPECT_EQ(page->ListViewArchiv1->topLevelItemCount(), 16);
+    EXPECT_EQ(page->FArchOffset, 1056);
+    ExpectAtRest(*page);
+
+    whenShown([](QMessageBox& box) {
+        QWidget* focused = box.focusWidget() ? box.focusWidget() : &box;
+        QTest::keyClick(focused, Qt::Key_Escape);
+    });
+    page->ReadArchive->click();
+    platform::SetDialogs(scripted);
+    step();
+    EXPECT_EQ(page->ListViewArchiv1->topLevelItemCount(), 0);
+    ASSERT_GT(requestCount(), before);
+    EXPECT_EQ(instrument.requests()[before], BlockRead(0));
+    EXPECT_FALSE(page->StopArchiveReading->isHidden());
+}
+
+// The end of a reading is told in the real box, and nothing but an answer closes it: the link's
+// timers and the window's events run on under it while it waits.
+TEST_F(ArchivePageTest, TheEndOfAReadingStaysOnTheScreenUntilItIsAnswered) {
+    sim::FillArchiveWithMeasurements(instrument);
+    readUntil(32736);
+    platform::Dialogs* scripted = platform::SetDialogs(nullptr);
+    QString text;
+    bool stayed = false;
+    QTimer::singleShot(0, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (box == nullptr) return ADD_FAILURE() << "no message box";
+        text = box->text();
+        for (int tick = 0; tick < 50; ++tick) {
+            host.service(10);
+            window->TimerRxTimer();
+            window->TimerRSTimeoutTimer();
+            QApplication::processEvents();
+        }
+        stayed = QApplication::activeModalWidget() == box && box->isVisible();
+        box->buttons().front()->click();
+    });
+    step();
+    platform::SetDialogs(scripted);
+    EXPECT_EQ(text, kReadingDone);
+    EXPECT_TRUE(stayed);
+    ExpectAtRest(*page);
+    EXPECT_EQ(page->ListViewArchiv1->topLevelItemCount(), 512);
 }
 
 TEST_F(ArchivePageTest, AChangeOfPageForgetsWhereAReadingWouldResume) {

@@ -3,10 +3,12 @@
 #include <QApplication>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QTreeWidget>
 #include <QTabBar>
 #include <QTabWidget>
+#include <fstream>
 #include <functional>
 #include <stdexcept>
 #include <string>
@@ -17,6 +19,7 @@
 #include "link/instrument_errors.h"
 #include "link/my_comm.h"
 #include "platform/utf8_literal.h"
+#include "tests/app/archive_file_bytes.h"
 #include "tests/app/simulator_window_fixture.h"
 #include "tests/support/printers.h"
 
@@ -426,6 +429,47 @@ TEST_F(CalibrationWindow, ItsRequestsSupersedeAPagesExchangeAndAPageChangeEndsIt
     EXPECT_EQ(takeRequests(), Strings{"1;10;14;3;3;"}) << "no second step";
     EXPECT_EQ(frame->CalibFactor->text(), "");
     EXPECT_TRUE(dialogs.shown.empty());
+}
+
+TEST_F(CalibrationWindow, AnArchiveImportLeavesTheReadThatTookOverTheArchivesExchange) {
+    const std::string file = folder.file("archive.zkv");
+    std::ofstream(file, std::ios::binary) << archive_testing::ArchiveFileOf(archive_testing::MeasuredRecords(2));
+    TFrameArchiv* archive = window->FrameArchiv1;
+    const struct {
+        const char* name;
+        std::function<void()> start;
+    } cases[] = {
+        {"a reading", [&] { archive->ReadArchive->click(); }},
+        {"a clearing", [&] {
+             dialogs.answer(platform::mrYes);
+             archive->ClearArchive->click();
+         }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        // The transfer's first request goes unanswered; the offset read takes the exchange over.
+        instrument.setFloat(3, 10, 0.25f);
+        instrument.pushFault(sim::Fault::Mute());
+        frame->CECorrFactor->clear();
+        c.start();
+        dialogs.shown.clear();
+        ASSERT_TRUE(pumpUntil([&] { return !instrument.requests().empty(); }));
+        frame->BitBtn1Click();
+        ASSERT_EQ(Requester, frame->CECorrFactor);
+
+        EXPECT_EQ(archive->ImportArchiveFile(QString::fromStdString(file)), 2);
+        EXPECT_EQ(Requester, frame->CECorrFactor);
+        EXPECT_TRUE(UiExchange);
+        EXPECT_FALSE(archive->ReadArchive->isHidden()) << "the page is at rest";
+        EXPECT_FALSE(archive->ClearArchive->isHidden());
+        EXPECT_TRUE(archive->ArchiveProcess->isHidden());
+        ASSERT_TRUE(finish());
+        EXPECT_EQ(frame->CECorrFactor->text(), "0.250000");
+        EXPECT_EQ(archive->ListViewArchiv1->topLevelItemCount(), 2);
+        countdown(20);
+        EXPECT_EQ(dialogs.texts(), std::vector<QString>{});
+        takeRequests();
+    }
 }
 
 // The real Qt path: the menu item, the window beside the main one, typed keys and Enter, "Закрыть".
