@@ -182,7 +182,7 @@ TFrameGraph::TFrameGraph(QWidget* parent) : QWidget(parent) {
 }
 
 TFrameGraph::~TFrameGraph() {
-    // The chart goes before the series it draws: it must not call back into a frame half gone.
+    // The chart deletes the plot with itself; nothing it says while it goes may reach the plot.
     disconnect(gr->chart(), nullptr, this, nullptr);
 }
 
