@@ -4,6 +4,7 @@
 #include <QChart>
 #include <QChartView>
 #include <QCheckBox>
+#include <QLineSeries>
 #include <QPainter>
 #include <QPalette>
 #include <QPrinter>
@@ -18,6 +19,7 @@
 #include <algorithm>
 #include <cstddef>
 
+#include "app/controls/graph_plot.h"
 #include "app/controls/graph_series.h"
 #include "app/model/current_row.h"
 #include "app/model/record_fields.h"
@@ -94,9 +96,18 @@ TFrameGraph::TFrameGraph(QWidget* parent) : QWidget(parent) {
 
     for (int i = 0; i < kSeriesCount; ++i) {
         const SeriesForm& form = kSeriesForms[i];
-        Series[i] = new GraphSeries(chart, BottomAxis, LeftAxis, form.name, U(form.title), form.colour, form.active,
-                                    this);
+        Series[i] = new GraphSeries(form.name, U(form.title), form.colour, form.active, this);
     }
+    zoomDomain_ = new QLineSeries(chart);
+    chart->addSeries(zoomDomain_);
+    zoomDomain_->attachAxis(BottomAxis);
+    zoomDomain_->attachAxis(LeftAxis);
+    Plot = new GraphPlot(chart, BottomAxis, LeftAxis, std::vector<GraphSeries*>(Series.begin(), Series.end()));
+    Plot->SetArea(chart->plotArea());
+    connect(chart, &QChart::plotAreaChanged, this, [this](const QRectF& area) {
+        Plot->SetArea(area);
+        Plot->update();
+    });
     LineSeries1 = Series[0];
     LineSeries2 = Series[1];
     LineSeries10 = Series[2];
@@ -170,7 +181,10 @@ TFrameGraph::TFrameGraph(QWidget* parent) : QWidget(parent) {
     EGLastChange();
 }
 
-TFrameGraph::~TFrameGraph() = default;
+TFrameGraph::~TFrameGraph() {
+    // The chart deletes the plot with itself; nothing it says while it goes may reach the plot.
+    disconnect(gr->chart(), nullptr, this, nullptr);
+}
 
 QToolButton* TFrameGraph::AddToolButton(const char* name, const char* hint) {
     auto* button = new QToolButton(ArchiveGraphToolBar);
@@ -392,6 +406,7 @@ void TFrameGraph::ShowScales() {
     ShowScale(LeftAxis, left_);
     showingScales_ = wasShowing;
     LabelBottomAxis();
+    Plot->update();
 }
 
 void TFrameGraph::ShowScale(QValueAxis* axis, const AxisScale& scale) {
@@ -426,6 +441,7 @@ void TFrameGraph::AxisRangeChanged(QValueAxis* axis, double minimum, double maxi
     AxisScale& scale = axis == BottomAxis ? bottom_ : left_;
     scale = {false, minimum, maximum};
     if (axis == BottomAxis) LabelBottomAxis();
+    Plot->update();
 }
 
 QPrinter& TFrameGraph::Printer() {

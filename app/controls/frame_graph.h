@@ -12,10 +12,12 @@
 #include "app/controls/graph_scale.h"
 #include "platform/dialogs.h"
 
+class GraphPlot;
 class GraphSeries;
 class QCategoryAxis;
 class QChartView;
 class QCheckBox;
+class QLineSeries;
 class QObject;
 class QPrinter;
 class QSpinBox;
@@ -81,6 +83,7 @@ public:
     QChartView* gr;
     QCategoryAxis* BottomAxis;  // shows the points' time labels
     QValueAxis* LeftAxis;
+    GraphPlot* Plot;  // draws the series, thinned to the plot's pixels
     QToolBar* ArchiveGraphToolBar;
     QToolButton* ClearGraph;
     QToolButton* Left;
@@ -134,4 +137,7 @@ private:
     AxisScale left_;
     bool showingScales_ = false;  // range changes are the frame's own, not the user's mouse zoom
     std::unique_ptr<QPrinter> printer_;
+    // An empty line series on both axes: the chart's mouse zoom moves the axes through the series
+    // that are attached to them.
+    QLineSeries* zoomDomain_;
 };

@@ -1,32 +1,22 @@
 #include "app/controls/graph_series.h"
 
-#include <QChart>
-#include <QLineSeries>
-#include <QPen>
 #include <algorithm>
 #include <cmath>
 #include <limits>
 
-GraphSeries::GraphSeries(QChart* chart, QAbstractAxis* axisX, QAbstractAxis* axisY, const char* name,
-                         const QString& title, const QColor& colour, bool active, QObject* parent)
-    : QObject(parent), chart_(chart), axisX_(axisX), axisY_(axisY), title_(title), colour_(colour), active_(active) {
+GraphSeries::GraphSeries(const char* name, const QString& title, const QColor& colour, bool active, QObject* parent)
+    : QObject(parent), title_(title), colour_(colour), active_(active) {
     setObjectName(name);
 }
 
-GraphSeries::~GraphSeries() = default;  // the chart owns the pieces and deletes them with itself
+GraphSeries::~GraphSeries() = default;
 
 void GraphSeries::Add(double value) {
     if (!std::isfinite(value)) {
         AddNull();
         return;
     }
-    const double x = static_cast<double>(values_.size());
     values_.push_back(value);
-    if (!pieceOpen_) {
-        pieces_.push_back(NewPiece());
-        pieceOpen_ = true;
-    }
-    pieces_.back()->append(x, value);
     if (range_) {
         range_->first = std::min(range_->first, value);
         range_->second = std::max(range_->second, value);
@@ -35,20 +25,12 @@ void GraphSeries::Add(double value) {
     }
 }
 
-void GraphSeries::AddNull() {
-    values_.push_back(std::numeric_limits<double>::quiet_NaN());
-    pieceOpen_ = false;
-}
+void GraphSeries::AddNull() { values_.push_back(std::numeric_limits<double>::quiet_NaN()); }
 
 void GraphSeries::Clear() {
-    for (QLineSeries* piece : pieces_) {
-        chart_->removeSeries(piece);
-        delete piece;
-    }
-    pieces_.clear();
     values_.clear();
-    pieceOpen_ = false;
     range_.reset();
+    drawn_.Clear();
 }
 
 std::optional<double> GraphSeries::ValueAt(int index) const {
@@ -62,20 +44,13 @@ std::optional<std::pair<double, double>> GraphSeries::ValueRange() const { retur
 
 void GraphSeries::SetActive(bool active) {
     active_ = active;
-    for (QLineSeries* piece : pieces_) piece->setVisible(active);
+    if (!active_) drawn_.Clear();
 }
 
-QLineSeries* GraphSeries::NewPiece() {
-    auto* piece = new QLineSeries;
-    piece->setName(title_);
-    QPen pen(colour_);
-    pen.setWidth(2);
-    piece->setPen(pen);
-    piece->setPointsVisible(false);
-    piece->setPointLabelsVisible(false);
-    chart_->addSeries(piece);
-    piece->attachAxis(axisX_);
-    piece->attachAxis(axisY_);
-    piece->setVisible(active_);
-    return piece;
+void GraphSeries::Thin(double minimum, double maximum, double pixels) {
+    if (!active_) {
+        drawn_.Clear();
+        return;
+    }
+    drawn_.Cover(values_, minimum, maximum, pixels);
 }

@@ -7,18 +7,15 @@
 #include <utility>
 #include <vector>
 
-class QAbstractAxis;
-class QChart;
-class QLineSeries;
+#include "app/controls/graph_thinning.h"
 
 // One plotted quantity of the graph frame: its samples, each a value or a gap, with the sample's
-// index as x. A line series of the chart library cannot leave a gap, so the samples are drawn by
-// pieces: one line series for every run of values between gaps.
+// index as x. Every sample is kept; what is drawn is the samples thinned to the plot's pixel
+// columns over the range in view, and only while the series is active.
 class GraphSeries : public QObject {
     Q_OBJECT
 public:
-    GraphSeries(QChart* chart, QAbstractAxis* axisX, QAbstractAxis* axisY, const char* name, const QString& title,
-                const QColor& colour, bool active, QObject* parent);
+    GraphSeries(const char* name, const QString& title, const QColor& colour, bool active, QObject* parent);
     ~GraphSeries() override;
 
     void Add(double value);
@@ -31,22 +28,24 @@ public:
     std::optional<std::pair<double, double>> ValueRange() const;
 
     bool Active() const { return active_; }
+    // An inactive series drops its drawn lines and takes no samples into them.
     void SetActive(bool active);
     const QString& Title() const { return title_; }
     const QColor& Colour() const { return colour_; }
-    const std::vector<QLineSeries*>& Pieces() const { return pieces_; }
+
+    // Brings the drawn lines to the samples between minimum and maximum on a plot `pixels`
+    // wide; an inactive series draws nothing.
+    void Thin(double minimum, double maximum, double pixels);
+    // The lines as they were last thinned, in the samples' coordinates.
+    const std::vector<DrawnLine>& DrawnLines() const { return drawn_.Lines(); }
+    // Samples a column of the drawn lines; 1 when they go through every sample.
+    int DrawnStep() const { return drawn_.Step(); }
 
 private:
-    QLineSeries* NewPiece();
-
-    QChart* chart_;
-    QAbstractAxis* axisX_;
-    QAbstractAxis* axisY_;
     QString title_;
     QColor colour_;
     bool active_;
     std::vector<double> values_;  // a gap is held as NaN, which no plotted value can be
-    std::vector<QLineSeries*> pieces_;
-    bool pieceOpen_ = false;  // the last sample was a value: the next one continues its piece
     std::optional<std::pair<double, double>> range_;
+    ThinnedLines drawn_;
 };

@@ -4,8 +4,9 @@
 #include <QChart>
 #include <QChartView>
 #include <QCheckBox>
+#include <QCoreApplication>
 #include <QFile>
-#include <QLineSeries>
+#include <QImage>
 #include <QPalette>
 #include <QPrinter>
 #include <QPushButton>
@@ -14,6 +15,7 @@
 #include <QToolBar>
 #include <QToolButton>
 #include <QValueAxis>
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstdint>
@@ -28,7 +30,9 @@
 
 #include "app/controls/frame_graph.h"
 #include "app/controls/graph_scale.h"
+#include "app/controls/graph_plot.h"
 #include "app/controls/graph_series.h"
+#include "app/controls/graph_thinning.h"
 #include "app/measurement/frame_meas.h"
 #include "link/exchange_state.h"
 #include "platform/components.h"
@@ -187,6 +191,11 @@ protected:
         }
         return active;
     }
+    // The lines the plot draws for series s over the axes as they are now.
+    std::vector<DrawnLine> Drawn(int s) {
+        graph->Plot->Thin();
+        return graph->Series[s]->DrawnLines();
+    }
     std::vector<int> Counts() const {
         std::vector<int> counts;
         for (const GraphSeries* series : graph->Series) counts.push_back(series->Count());
@@ -305,11 +314,8 @@ TEST_F(GraphFrame, EachTickAddsOnePointOfEveryQuantityWithChannelPressuresInKPa)
     EXPECT_EQ(graph->Series[11]->ValueAt(1), 2.0);
 
     // The chart draws them at their index.
-    ASSERT_EQ(graph->Series[0]->Pieces().size(), 1u);
-    const QList<QPointF> drawn = graph->Series[0]->Pieces()[0]->points();
-    ASSERT_EQ(drawn.size(), 2);
-    EXPECT_EQ(drawn[0], QPointF(0.0, static_cast<double>(101.325f)));
-    EXPECT_EQ(drawn[1], QPointF(1.0, static_cast<double>(202.5f)));
+    EXPECT_EQ(Drawn(0), std::vector<DrawnLine>({{{0.0, static_cast<double>(101.325f)},
+                                                  {1.0, static_cast<double>(202.5f)}}}));
 
     Tick(58);
     EXPECT_EQ(graph->PointLabel, "0.98");
@@ -346,9 +352,8 @@ TEST_F(GraphFrame, ValuesThatAreNotNumbersOrTooLargeLeaveGapsWhileTheOthersGoOn)
             EXPECT_FALSE(series->ValueAt(1).has_value()) << "series " << s << " sample " << b.reference;
             EXPECT_TRUE(series->ValueAt(2).has_value()) << s;
             // The line does not bridge the gap: one piece before it, one after.
-            ASSERT_EQ(series->Pieces().size(), 2u) << s;
-            EXPECT_EQ(series->Pieces()[0]->points(), QList<QPointF>({{0.0, *series->ValueAt(0)}}));
-            EXPECT_EQ(series->Pieces()[1]->points(), QList<QPointF>({{2.0, *series->ValueAt(2)}}));
+            const std::vector<DrawnLine> pieces = {{{0.0, *series->ValueAt(0)}}, {{2.0, *series->ValueAt(2)}}};
+            EXPECT_EQ(Drawn(s), series->Active() ? pieces : std::vector<DrawnLine>()) << s;
         }
         EXPECT_EQ(graph->Series[5]->ValueAt(1), 0.0) << "channel 1's current goes on";
         EXPECT_EQ(graph->Series[2]->ValueAt(1), 0.0) << "channel 2's pressure goes on";
@@ -379,10 +384,9 @@ TEST_F(GraphFrame, GraphTypeAndTheBoxesChooseTheActiveSeries) {
         EXPECT_EQ(graph->GraphType, c.type);
         EXPECT_EQ(graph->gr->chart()->title(), U(c.title)) << c.type;
         EXPECT_EQ(ActiveSeries(), c.active) << "type " << c.type;
-        for (int i = 0; i < TFrameGraph::kSeriesCount; ++i) {
-            for (const QLineSeries* piece : graph->Series[i]->Pieces())
-                EXPECT_EQ(piece->isVisible(), c.active.count(i) == 1) << "type " << c.type << " series " << i;
-        }
+        // Hidden series hold no drawn points; the shown ones draw every sample.
+        for (int i = 0; i < TFrameGraph::kSeriesCount; ++i)
+            EXPECT_EQ(Drawn(i).size(), c.active.count(i)) << "type " << c.type << " series " << i;
     }
 
     // A box clicked on the page counts at the next recomputation.
@@ -400,6 +404,69 @@ TEST_F(GraphFrame, GraphTypeAndTheBoxesChooseTheActiveSeries) {
     boxes[1] = nullptr;
     graph->UpdateSeriesVisibility();
     EXPECT_EQ(ActiveSeries(), std::set<int>({7, 8}));
+}
+
+TEST_F(GraphFrame, TenHoursAreDrawnThinnedYetASpikeShowsAndAMinuteZoomedInShowsEverySample) {
+    page->resize(1200, 800);
+    page->show();
+    constexpr int kTenHours = 36000;
+    constexpr int kSpikeAt = 20000;
+    constexpr double kSpike = 500.0;
+    const auto value = [](int i) { return 100.0 + 0.1 * (i % 7); };
+    for (int i = 0; i < kTenHours; ++i) {
+        graph->AddPoint(graph->Series[0], i == kSpikeAt ? kSpike : value(i));
+        for (int s = 1; s < TFrameGraph::kSeriesCount; ++s) graph->AddPoint(graph->Series[s], value(i));
+    }
+    graph->ResetZoom();
+    ASSERT_EQ(graph->BottomAxis->max(), kTenHours - 1.0);
+    ASSERT_EQ(graph->LeftAxis->max(), kSpike);
+    QCoreApplication::processEvents();  // the chart lays out its axes' new labels
+    const QRectF area = graph->Plot->Area();
+    ASSERT_EQ(area, graph->gr->chart()->plotArea());
+    ASSERT_GT(area.width(), 300.0);
+
+    std::vector<QPointF> points;
+    for (const DrawnLine& line : Drawn(0)) points.insert(points.end(), line.begin(), line.end());
+    EXPECT_LE(static_cast<double>(points.size()), 4.0 * (area.width() + 2.0)) << "four points a pixel column at most";
+    EXPECT_NE(std::find(points.begin(), points.end(), QPointF(kSpikeAt, kSpike)), points.end());
+    for (int s = 5; s < TFrameGraph::kSeriesCount; ++s) EXPECT_TRUE(Drawn(s).empty()) << s;
+
+    // On screen the spike reaches the top of the plot in red; nothing else comes up there.
+    const QImage picture = graph->gr->viewport()->grab().toImage();
+    const auto redNearTop = [&](double sample) {
+        const double x = area.left() + sample / (kTenHours - 1.0) * area.width();
+        const QPoint at = graph->gr->mapFromScene(graph->gr->chart()->mapToScene(QPointF(x, area.top())));
+        for (int dx = -2; dx <= 2; ++dx) {
+            for (int dy = 0; dy <= 6; ++dy) {
+                const QColor colour = picture.pixelColor(at.x() + dx, at.y() + dy);
+                if (colour.red() > 200 && colour.green() < 120 && colour.blue() < 120) return true;
+            }
+        }
+        return false;
+    };
+    EXPECT_TRUE(redNearTop(kSpikeAt));
+    EXPECT_FALSE(redNearTop(kSpikeAt / 2));
+
+    // The chart's own mouse zoom onto one minute: every sample of it is drawn, as it is.
+    const auto xOf = [&](double sample) { return area.left() + sample / (kTenHours - 1.0) * area.width(); };
+    graph->gr->chart()->zoomIn(QRectF(QPointF(xOf(18000.0), area.top()), QPointF(xOf(18060.0), area.bottom())));
+    EXPECT_FALSE(graph->BottomScale().Automatic);
+    EXPECT_NEAR(graph->BottomAxis->min(), 18000.0, 1.0);
+    EXPECT_NEAR(graph->BottomAxis->max(), 18060.0, 1.0);
+    const int first = static_cast<int>(std::ceil(graph->BottomAxis->min()));
+    const int last = static_cast<int>(std::floor(graph->BottomAxis->max()));
+    ASSERT_GE(last - first, 30);
+    for (int s = 0; s <= 4; ++s) {
+        DrawnLine inView;
+        for (const DrawnLine& line : Drawn(s)) {
+            for (const QPointF& point : line) {
+                if (point.x() >= first && point.x() <= last) inView.push_back(point);
+            }
+        }
+        DrawnLine every;
+        for (int i = first; i <= last; ++i) every.emplace_back(i, *graph->Series[s]->ValueAt(i));
+        EXPECT_EQ(inView, every) << s;
+    }
 }
 
 TEST_F(GraphFrame, AutomaticAxesSpanThePointsOfTheActiveSeriesOnly) {
@@ -606,11 +673,11 @@ TEST_F(GraphFrame, ClearGraphRemovesEveryPoint) {
     Tick(3);
     graph->ClearGraph->click();
     EXPECT_EQ(Counts(), std::vector<int>(TFrameGraph::kSeriesCount, 0));
-    EXPECT_TRUE(graph->gr->chart()->series().isEmpty());
+    EXPECT_TRUE(Drawn(0).empty());
     EXPECT_TRUE(graph->BottomAxis->categoriesLabels().isEmpty());
     Tick();
     EXPECT_EQ(graph->PointLabel, "0.00");
-    EXPECT_EQ(graph->Series[0]->Pieces()[0]->points(), QList<QPointF>({{0.0, 7.0}}));
+    EXPECT_EQ(Drawn(0), std::vector<DrawnLine>({{{0.0, 7.0}}}));
 }
 
 TEST_F(GraphFrame, SaveWritesTheChartAsABitmapFile) {
