@@ -76,7 +76,8 @@ class Taker {
   private:
     template <typename Field>
     void note(const Field& field) {
-        const auto at = reinterpret_cast<const std::uint8_t*>(&field) - reinterpret_cast<const std::uint8_t*>(&record_);
+        const auto at =
+            reinterpret_cast<const std::uint8_t*>(&field) - reinterpret_cast<const std::uint8_t*>(&record_);
         taken_ |= SettingsByteRange(static_cast<int>(at), static_cast<int>(sizeof field));
     }
 
@@ -117,7 +118,8 @@ int PutSettingsHex(TDeviceSettings& record, int first, std::string_view hex) {
 
 SettingsByteSet SettingsByteRange(int first, int count) {
     SettingsByteSet bytes;
-    for (int k = std::max(first, 0); k < first + count && k < kDeviceSettingsSize; ++k) bytes.set(static_cast<std::size_t>(k));
+    for (int k = std::max(first, 0); k < first + count && k < kDeviceSettingsSize; ++k)
+        bytes.set(static_cast<std::size_t>(k));
     return bytes;
 }
 

@@ -206,8 +206,8 @@ TEST(SettingsFromView, ChangedControlsAreTakenAndEmptyListsKeepTheirByte) {
     } cases[] = {
         // The year is the clock's; the hidden control never sets it.
         {"year", [](SettingsView& v) { v.year = 25; }, [](TDeviceSettings&) {}, {}},
-        {"averaging", [](SettingsView& v) { v.averaging = 20; },
-         [](TDeviceSettings& r) { r.Averaging = 20; }, SettingsByteRange(3, 1)},
+        {"averaging", [](SettingsView& v) { v.averaging = 20; }, [](TDeviceSettings& r) { r.Averaging = 20; },
+         SettingsByteRange(3, 1)},
         {"supply", [](SettingsView& v) { v.supplyVoltage = 1; },
          [](TDeviceSettings& r) { r.SupplyVoltage = 1; }, SettingsByteRange(5, 1)},
         {"buzzer", [](SettingsView& v) { v.buzzer = 0; }, [](TDeviceSettings& r) { r.Buzzer = 0; },
@@ -216,8 +216,8 @@ TEST(SettingsFromView, ChangedControlsAreTakenAndEmptyListsKeepTheirByte) {
          SettingsByteRange(9, 1)},
         {"sensor unit", [](SettingsView& v) { v.sensorUnit = 3; },
          [](TDeviceSettings& r) { r.SensorUnit = 8; }, SettingsByteRange(10, 1)},
-        {"range", [](SettingsView& v) { v.currentRange = 0; },
-         [](TDeviceSettings& r) { r.CurrentRange = 0; }, SettingsByteRange(11, 1)},
+        {"range", [](SettingsView& v) { v.currentRange = 0; }, [](TDeviceSettings& r) { r.CurrentRange = 0; },
+         SettingsByteRange(11, 1)},
         {"no selection", [](SettingsView& v) { v.relayTest = -1; }, [](TDeviceSettings&) {}, {}},
         {"upper limit", [](SettingsView& v) { v.sensorHiP = "12.5"; },
          [](TDeviceSettings& r) { r.SensorHiP = 12.5f; }, SettingsByteRange(16, 4)},
@@ -227,7 +227,9 @@ TEST(SettingsFromView, ChangedControlsAreTakenAndEmptyListsKeepTheirByte) {
          [](TDeviceSettings& r) { r.SensorNo[2] = 42; }, SensorNoBytes(2)},
         {"largest factory number", [](SettingsView& v) { v.sensorNo[0] = "2147483647"; },
          [](TDeviceSettings& r) { r.SensorNo[0] = 2147483647; }, SensorNoBytes(0)},
-        {"unreadable factory number", [](SettingsView& v) { v.sensorNo[3] = "x1"; }, [](TDeviceSettings&) {},
+        {"unreadable factory number",
+         [](SettingsView& v) { v.sensorNo[3] = "x1"; },
+         [](TDeviceSettings&) {},
          {}},
         {"emptied factory number", [](SettingsView& v) { v.sensorNo[1] = ""; }, [](TDeviceSettings&) {}, {}},
     };
@@ -276,8 +278,8 @@ TEST(DeviceSettings, AnAnswerFillsOnlyTheBytesNotKnownYet) {
          std::string(64, 'E') + "22222222" + "EEEEEEEE" + std::string(16, '2'), SettingsByteRange(0, 48)},
         {"only the year", SettingsByteRange(1, 47), 0, std::string(64, '3'), 32, "33" + std::string(94, 'E'),
          SettingsByteRange(0, 48)},
-        {"a short answer", SettingsByteRange(0, 32), 32, "0405", 2, std::string(64, 'E') + "0405" +
-         std::string(28, 'E'), SettingsByteRange(0, 34)},
+        {"a short answer", SettingsByteRange(0, 32), 32, "0405", 2,
+         std::string(64, 'E') + "0405" + std::string(28, 'E'), SettingsByteRange(0, 34)},
         {"nothing", SettingsByteRange(0, 32), 32, "zz", 0, std::string(96, 'E'), SettingsByteRange(0, 32)},
     };
     for (const Case& c : cases) {

@@ -537,6 +537,43 @@ TEST_F(SettingsOnSimulator, AWriteAfterALinkCheckKeepsTheFactoryNumbersItHasNotR
     }
 }
 
+// The bytes a write lacks are read until they have all come; an instrument that does not give them
+// gets nothing written.
+TEST_F(SettingsOnSimulator, AWriteReadsTheBytesItLacksTillTheyAllComeOrWritesNothing) {
+    TDeviceSettings own = InstrumentsOwnSettings();
+    own.SensorNo[0] = 1234567;  // 87 D6 12 00
+    const struct {
+        const char* name;
+        const char* answer;  // to the first read of the missing bytes
+        std::vector<std::string> reads;
+        std::vector<QString> messages;
+        std::size_t writes;
+        const char* firstNumber;  // shown once read
+    } cases[] = {
+        {"a short answer", "87D61200", {"10;48;2;4;", "10;52;2;4;"}, {}, 3, "1234567"},
+        {"no bytes", "--", {"10;48;2;4;"}, {U("Невозможно выполнить операцию")}, 0, ""},
+    };
+    for (const auto& c : cases) {
+        putSettings(own);
+        checkLink();
+        ASSERT_EQ(WorkState, WorkIdle) << c.name;
+        instrument.clearRequests();
+        dialogs.shown.clear();
+        instrument.pushFault(Fault::AnswerWith(c.answer));
+        page->WriteConf->click();
+        ASSERT_TRUE(settle()) << c.name;
+        const std::vector<std::string> requests = Requests(instrument);
+        ASSERT_EQ(requests.size(), c.reads.size() + c.writes) << c.name;
+        EXPECT_EQ(std::vector<std::string>(requests.begin(), requests.begin() + c.reads.size()), c.reads)
+            << c.name;
+        EXPECT_EQ(dialogs.texts(), c.messages) << c.name;
+        EXPECT_EQ(instrumentSettings(), Bytes(own)) << c.name;
+        EXPECT_FALSE(UiExchange) << c.name;
+        EXPECT_FALSE(window->Comm->IsOpen()) << c.name;
+        EXPECT_EQ(page->cfgNo_1->text(), c.firstNumber) << c.name;
+    }
+}
+
 // The settings write sends the year the instrument's clock has, whatever the hidden year control
 // was given since by "По умолчанию" or an old project.
 TEST_F(SettingsOnSimulator, TheSettingsWriteKeepsTheYearTheClockWasLastGiven) {
