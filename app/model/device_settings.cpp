@@ -31,29 +31,59 @@ QString FactoryNumberText(std::int32_t value) {
     return QString::fromLatin1(text);
 }
 
-void TakeItem(std::uint8_t& field, int shown, int now, int first) {
-    if (now != shown && now >= 0) field = static_cast<std::uint8_t>(now + first);
-}
+// Takes changed controls into a copy of the record and notes the bytes each one set.
+class Taker {
+  public:
+    explicit Taker(const TDeviceSettings& record) : record_(record) {}
 
-void TakeSpin(std::uint8_t& field, int shown, int now) {
-    if (now != shown) field = static_cast<std::uint8_t>(now);
-}
+    TDeviceSettings& record() { return record_; }
+    const SettingsByteSet& taken() const { return taken_; }
 
-bool TakeLimit(float& field, const QString& shown, const QString& now) {
-    if (now == shown) return true;
-    const std::optional<float> value = ReadFloat(now);
-    if (!value) return false;
-    field = *value;
-    return true;
-}
+    void item(std::uint8_t& field, int shown, int now, int first) {
+        if (now == shown || now < 0) return;
+        field = static_cast<std::uint8_t>(now + first);
+        note(field);
+    }
 
-void TakeFactoryNumber(std::int32_t& field, const QString& shown, const QString& now) {
-    if (now == shown) return;
-    const QByteArray text = now.toLatin1();
-    if (const std::optional<int> value =
-            platform::ScanInteger(std::string_view(text.constData(), text.size())))
+    void spin(std::uint8_t& field, int shown, int now) {
+        if (now == shown) return;
+        field = static_cast<std::uint8_t>(now);
+        note(field);
+    }
+
+    bool limit(float& field, const QString& shown, const QString& now) {
+        if (now == shown) return true;
+        const std::optional<float> value = ReadFloat(now);
+        if (!value) return false;
         field = *value;
-}
+        note(field);
+        return true;
+    }
+
+    // False for a number the field cannot hold; a text without a number leaves the field.
+    bool factoryNumber(std::int32_t& field, const QString& shown, const QString& now) {
+        if (now == shown) return true;
+        const QByteArray latin = now.toLatin1();
+        const std::string_view text(latin.constData(), static_cast<std::size_t>(latin.size()));
+        if (platform::IntegerLength(text) == 0) return true;
+        const std::optional<int> value = platform::ScanInteger(text);
+        if (!value) return false;
+        field = *value;
+        note(field);
+        return true;
+    }
+
+  private:
+    template <typename Field>
+    void note(const Field& field) {
+        const auto at =
+            reinterpret_cast<const std::uint8_t*>(&field) - reinterpret_cast<const std::uint8_t*>(&record_);
+        taken_ |= SettingsByteRange(static_cast<int>(at), static_cast<int>(sizeof field));
+    }
+
+    TDeviceSettings record_;
+    SettingsByteSet taken_;
+};
 
 }  // namespace
 
@@ -86,6 +116,37 @@ int PutSettingsHex(TDeviceSettings& record, int first, std::string_view hex) {
     return count;
 }
 
+SettingsByteSet SettingsByteRange(int first, int count) {
+    SettingsByteSet bytes;
+    for (int k = std::max(first, 0); k < first + count && k < kDeviceSettingsSize; ++k)
+        bytes.set(static_cast<std::size_t>(k));
+    return bytes;
+}
+
+SettingsByteSet SensorNoBytes(int channel) {
+    return SettingsByteRange(static_cast<int>(offsetof(TDeviceSettings, SensorNo)) + 4 * channel, 4);
+}
+
+int FillUnknownSettings(TDeviceSettings& record, SettingsByteSet& known, int first, std::string_view hex) {
+    TDeviceSettings answer = record;
+    const int count = PutSettingsHex(answer, first, hex);
+    const auto from = SettingsBytes(answer);
+    auto* to = reinterpret_cast<std::uint8_t*>(&record);
+    for (int k = first; k < first + count; ++k) {
+        const auto bit = static_cast<std::size_t>(k);
+        if (!known.test(bit)) to[k] = from[bit];
+        known.set(bit);
+    }
+    return count;
+}
+
+int FirstMissingByte(const SettingsByteSet& bytes) {
+    for (std::size_t k = 0; k < bytes.size(); ++k) {
+        if (!bytes.test(k)) return static_cast<int>(k);
+    }
+    return -1;
+}
+
 SettingsView ViewOfSettings(const TDeviceSettings& record) {
     SettingsView view;
     view.year = record.Year;
@@ -108,17 +169,17 @@ SettingsView ViewOfSettings(const TDeviceSettings& record) {
 
 SettingsFromForm SettingsFromView(const TDeviceSettings& record, const SettingsView& shown,
                                   const SettingsView& now) {
-    TDeviceSettings r = record;
-    TakeSpin(r.Year, shown.year, now.year);
-    TakeSpin(r.Averaging, shown.averaging, now.averaging);
-    TakeSpin(r.Digits, shown.digits, now.digits);
-    TakeItem(r.SupplyVoltage, shown.supplyVoltage, now.supplyVoltage, 0);
-    TakeItem(r.RelayTest, shown.relayTest, now.relayTest, 0);
-    TakeItem(r.Buzzer, shown.buzzer, now.buzzer, 0);
-    TakeItem(r.AutoOff, shown.autoOff, now.autoOff, 0);
-    TakeItem(r.CurrentRange, shown.currentRange, now.currentRange, 0);
-    TakeItem(r.RefUnit, shown.refUnit, now.refUnit, kFirstReferenceUnit);
-    TakeItem(r.SensorUnit, shown.sensorUnit, now.sensorUnit, kFirstSensorUnit);
+    Taker take(record);
+    TDeviceSettings& r = take.record();
+    take.spin(r.Averaging, shown.averaging, now.averaging);
+    take.spin(r.Digits, shown.digits, now.digits);
+    take.item(r.SupplyVoltage, shown.supplyVoltage, now.supplyVoltage, 0);
+    take.item(r.RelayTest, shown.relayTest, now.relayTest, 0);
+    take.item(r.Buzzer, shown.buzzer, now.buzzer, 0);
+    take.item(r.AutoOff, shown.autoOff, now.autoOff, 0);
+    take.item(r.CurrentRange, shown.currentRange, now.currentRange, 0);
+    take.item(r.RefUnit, shown.refUnit, now.refUnit, kFirstReferenceUnit);
+    take.item(r.SensorUnit, shown.sensorUnit, now.sensorUnit, kFirstSensorUnit);
     const struct {
         float& field;
         const QString& shown;
@@ -129,8 +190,11 @@ SettingsFromForm SettingsFromView(const TDeviceSettings& record, const SettingsV
                   {r.RefHi, shown.refHi, now.refHi, SettingsLimit::RefHi},
                   {r.RefLo, shown.refLo, now.refLo, SettingsLimit::RefLo}};
     for (const auto& l : limits) {
-        if (!TakeLimit(l.field, l.shown, l.now)) return {std::nullopt, l.limit};
+        if (!take.limit(l.field, l.shown, l.now)) return {std::nullopt, l.limit, -1, {}};
     }
-    for (int i = 0; i < 4; ++i) TakeFactoryNumber(r.SensorNo[i], shown.sensorNo[i], now.sensorNo[i]);
-    return {r, SettingsLimit::SensorHiP};
+    for (int i = 0; i < 4; ++i) {
+        if (!take.factoryNumber(r.SensorNo[i], shown.sensorNo[i], now.sensorNo[i]))
+            return {std::nullopt, SettingsLimit::SensorHiP, i, {}};
+    }
+    return {r, SettingsLimit::SensorHiP, -1, take.taken()};
 }

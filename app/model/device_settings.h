@@ -3,6 +3,7 @@
 #include <QString>
 #include <array>
 #include <bit>
+#include <bitset>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -48,10 +49,26 @@ TDeviceSettings DefaultDeviceSettings();
 
 std::array<std::uint8_t, kDeviceSettingsSize> SettingsBytes(const TDeviceSettings& record);
 
+// A set of the record's bytes, by offset.
+using SettingsByteSet = std::bitset<kDeviceSettingsSize>;
+
+// The bytes first .. first + count - 1, cut to the record.
+SettingsByteSet SettingsByteRange(int first, int count);
+
+// The bytes of channel i's factory number (i = 0..3).
+SettingsByteSet SensorNoBytes(int channel);
+
 // Puts the bytes of a hexadecimal answer into the record from byte first on, never past its end.
 // Only complete pairs of valid digits count: decoding stops at the first pair that is not one,
 // and the bytes it does not reach stay as they were. Returns the number of bytes put.
 int PutSettingsHex(TDeviceSettings& record, int first, std::string_view hex);
+
+// The same answer put only where the record does not hold a known value yet: the bytes it carries
+// from byte first on become known, and known bytes keep their values. Returns the bytes carried.
+int FillUnknownSettings(TDeviceSettings& record, SettingsByteSet& known, int first, std::string_view hex);
+
+// The first byte not in the set, or -1 when the set holds them all.
+int FirstMissingByte(const SettingsByteSet& bytes);
 
 // What the page's controls show of a record: spin edit values, list indexes (-1 for a byte no
 // item stands for), texts.
@@ -81,13 +98,19 @@ SettingsView ViewOfSettings(const TDeviceSettings& record);
 enum class SettingsLimit { SensorHiP, SensorLoP, RefHi, RefLo };
 
 struct SettingsFromForm {
-    std::optional<TDeviceSettings> record;  // none when a limit holds no number
+    // None when a changed limit holds no number or a changed factory number one the record cannot
+    // hold; badSensorNo then names the channel (0..3) of such a number, or is -1 and badLimit
+    // names the limit.
+    std::optional<TDeviceSettings> record;
     SettingsLimit badLimit = SettingsLimit::SensorHiP;
+    int badSensorNo = -1;
+    SettingsByteSet taken;  // the bytes of the fields the controls changed
 };
 
 // The record as the controls say now. A control still showing what it showed of the record
 // (shown) keeps the record's field, so a value no control can show survives a read and a write.
 // A changed list without a selection keeps its byte too, and an unreadable factory number its
-// field; a changed limit that holds no number makes the whole record unreadable.
+// field; a changed limit that holds no number, or a factory number beyond the record's int, makes
+// the whole record unreadable. The year is the instrument's clock's, never the form's.
 SettingsFromForm SettingsFromView(const TDeviceSettings& record, const SettingsView& shown,
                                   const SettingsView& now);

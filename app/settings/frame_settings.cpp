@@ -319,7 +319,10 @@ QLineEdit* TFrameZKV_Settings::LimitEdit(SettingsLimit limit) const {
     return cfgHiP;
 }
 
-void TFrameZKV_Settings::LoadDefaultConf() { Conf = DefaultDeviceSettings(); }
+void TFrameZKV_Settings::LoadDefaultConf() {
+    Conf = DefaultDeviceSettings();
+    known_.set();
+}
 
 void TFrameZKV_Settings::ConfToForm() {
     const SettingsView view = ViewOfSettings(Conf);
@@ -337,22 +340,48 @@ void TFrameZKV_Settings::ConfToForm() {
     ebLowEtl->setText(view.refLo);
     cfgHiP->setText(view.sensorHiP);
     cfgLoP->setText(view.sensorLoP);
+    // A number not read from this instrument is shown only once it is.
     QLineEdit* numbers[4] = {cfgNo_1, cfgNo_2, cfgNo_3, cfgNo_4};
-    for (int i = 0; i < 4; ++i) numbers[i]->setText(view.sensorNo[i]);
+    for (int i = 0; i < 4; ++i) {
+        const SettingsByteSet bytes = SensorNoBytes(i);
+        numbers[i]->setText((known_ & bytes) == bytes ? view.sensorNo[i] : QString());
+    }
     // Read back: the spin edits keep to their ranges and the edits to their lengths.
     shown_ = ReadForm();
 }
 
+SettingsView TFrameZKV_Settings::FormAsTaken() const {
+    SettingsView now = ReadForm();
+    // Limits the user cannot type show the reference's own range, not the record's: the record
+    // keeps its values.
+    if (ebHiEtl->isReadOnly()) now.refHi = shown_.refHi;
+    if (ebLowEtl->isReadOnly()) now.refLo = shown_.refLo;
+    return now;
+}
+
 bool TFrameZKV_Settings::ConfFromForm() {
-    const SettingsView now = ReadForm();
+    const SettingsView now = FormAsTaken();
     const SettingsFromForm taken = SettingsFromView(Conf, shown_, now);
     if (!taken.record) {
-        RefuseValues(LimitEdit(taken.badLimit));
+        QLineEdit* numbers[4] = {cfgNo_1, cfgNo_2, cfgNo_3, cfgNo_4};
+        RefuseValues(taken.badSensorNo >= 0 ? numbers[taken.badSensorNo] : LimitEdit(taken.badLimit));
         return false;
     }
     Conf = *taken.record;
+    known_ |= taken.taken;
     shown_ = now;
     return true;
+}
+
+void TFrameZKV_Settings::ShowSensorNumbers(const SettingsByteSet& knownBefore) {
+    const SettingsView view = ViewOfSettings(Conf);
+    QLineEdit* numbers[4] = {cfgNo_1, cfgNo_2, cfgNo_3, cfgNo_4};
+    for (int i = 0; i < 4; ++i) {
+        const SettingsByteSet bytes = SensorNoBytes(i);
+        if ((knownBefore & bytes) == bytes || (known_ & bytes) != bytes) continue;
+        numbers[i]->setText(view.sensorNo[i]);
+        shown_.sensorNo[i] = numbers[i]->text();
+    }
 }
 
 void TFrameZKV_Settings::DefaultConfClick(QObject*) {

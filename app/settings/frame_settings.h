@@ -2,7 +2,9 @@
 
 #include <QString>
 #include <QWidget>
+#include <cstdint>
 #include <functional>
+#include <optional>
 #include <vector>
 
 #include "app/model/device_settings.h"
@@ -40,7 +42,8 @@ class TFrameZKV_Settings : public QWidget {
     // The record and the controls.
     void LoadDefaultConf();
     void ConfToForm();
-    // False, after saying so, when a limit edit holds no number; the record is then unchanged.
+    // False, after saying so, when a limit edit the user can type holds no number or a factory
+    // number is one the record cannot hold; the record is then unchanged.
     bool ConfFromForm();
     void DefaultConfClick(QObject* sender);
 
@@ -55,7 +58,7 @@ class TFrameZKV_Settings : public QWidget {
     // The two views of the reference: type 43 (its own unit and range) or any other.
     void ShowReferenceType(bool type43);
     void WriteConfClick(QObject* sender);
-    void RxWriteConf();
+    void RxWriteConf(const char* answerText);
 
     // Clock.
     void ReadDTClick(QObject* sender);
@@ -135,10 +138,21 @@ class TFrameZKV_Settings : public QWidget {
     void BuildZeroSetting();
     void ConnectHandlers();
     SettingsView ReadForm() const;
+    SettingsView FormAsTaken() const;
+    void ShowSensorNumbers(const SettingsByteSet& knownBefore);
+    void SendSettingsFirstBlock();
+    void TakeMissingSettings(const char* answerText);
     QLineEdit* LimitEdit(SettingsLimit limit) const;
     void ShowWorkName(int index);
     QString Message(int index) const;
     void RefuseValues(QWidget* control);
 
     SettingsView shown_;  // what the controls showed of the record when it was last put into them
+    // The bytes of Conf that hold what this instrument sent or what the page chose; the settings
+    // write reads the others before it sends anything.
+    SettingsByteSet known_;
+    // The year byte the instrument's clock has (register 16), as last read or written; the
+    // settings write sends it and no other.
+    std::optional<std::uint8_t> instrumentYear_;
+    std::optional<std::uint8_t> clockYearSent_;  // the year of a clock write not yet answered
 };

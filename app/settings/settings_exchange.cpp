@@ -38,6 +38,8 @@ constexpr int kReferenceLowRegister = 266;
 constexpr int kReferenceHighRegister = 270;
 constexpr int kSettingsClosingRegister = 49;
 constexpr int kZeroSettingRegister = 2;
+// The settings write's stage while it reads the record bytes it has not read yet.
+constexpr int kStageReadsMissingSettings = 2;
 constexpr int kFirstReferenceUnit = 5;
 constexpr int kLastReferenceUnit = 12;
 // Where the clock answer's time fields (byte 2) and date fields (byte 5) begin.
@@ -81,7 +83,7 @@ std::vector<AnswerRoute> TFrameZKV_Settings::SettingsAnswerRoutes() {
         {ebZavNo, [this](const char* answerText) { PutFactoryNumber(answerText); }, AfterAnswer::Ends},
         {DatePicker, [this](const char* answerText) { RxDateTime(answerText); }, AfterAnswer::HandlerDecides},
         {TimePicker, [this](const char* answerText) { RxWriteDT(answerText); }, AfterAnswer::HandlerDecides},
-        {WriteConf, [this](const char*) { RxWriteConf(); }, AfterAnswer::HandlerDecides},
+        {WriteConf, [this](const char* answerText) { RxWriteConf(answerText); }, AfterAnswer::HandlerDecides},
     };
 }
 
@@ -108,7 +110,11 @@ void TFrameZKV_Settings::ReadConfClick(QObject*) {
 
 void TFrameZKV_Settings::SetRxStage(int stage) {
     FRxStage = stage;
-    if (stage == 1) FirstPartLen = 0;
+    if (stage != 1) return;
+    // A read begun from outside may be another instrument's: nothing read before is its own.
+    FirstPartLen = 0;
+    known_.reset();
+    instrumentYear_.reset();
 }
 
 void TFrameZKV_Settings::RxSetings(const char* answerText) {
@@ -119,15 +125,20 @@ void TFrameZKV_Settings::RxSetings(const char* answerText) {
     switch (FRxStage) {
         case 0:
             FirstPartLen = PutSettingsHex(Conf, 0, answer);
+            known_ = SettingsByteRange(0, FirstPartLen);
+            if (FirstPartLen > 0) instrumentYear_ = Conf.Year;
             Read(kDeviceSettingsRegister + FirstPartLen, MemSettings, DataBlock);
             FRxStage = 1;
             break;
-        case 1:
-            PutSettingsHex(Conf, FirstPartLen, answer);
+        case 1: {
+            const int carried = PutSettingsHex(Conf, FirstPartLen, answer);
+            known_ |= SettingsByteRange(FirstPartLen, carried);
+            if (FirstPartLen == 0 && carried > 0) instrumentYear_ = Conf.Year;
             ConfToForm();
             Read(kReferenceTypeRegister, MemCommand, DataByte);
             FRxStage = 2;
             break;
+        }
         case 2: {
             const bool type43 = CheckRefTransducer(QString::fromLatin1(answer));
             ShowReferenceType(type43);
@@ -170,15 +181,57 @@ void TFrameZKV_Settings::RxSetings(const char* answerText) {
 
 void TFrameZKV_Settings::WriteConfClick(QObject*) {
     if (!ConfFromForm()) return;
-    FRxStage = 0;
+    // The year byte is the clock's: it goes back as the instrument has it, or is read first.
+    known_.set(0, instrumentYear_.has_value());
+    if (instrumentYear_) Conf.Year = *instrumentYear_;
+    if (const int missing = FirstMissingByte(known_); missing >= 0) {
+        FRxStage = kStageReadsMissingSettings;
+        Requester = WriteConf;
+        Read(kDeviceSettingsRegister + missing, MemSettings, DataBlock);
+        UiExchange = true;
+    } else {
+        FRxStage = 0;
+        SendSettingsFirstBlock();
+    }
+    ShowWorkName(kWorkWriteSettings);
+}
+
+void TFrameZKV_Settings::SendSettingsFirstBlock() {
     Requester = WriteConf;
     const auto bytes = SettingsBytes(Conf);
     WriteBlock(kDeviceSettingsRegister, MemSettings, bytes.data(), kSettingsFirstBlock);
     UiExchange = true;
-    ShowWorkName(kWorkWriteSettings);
 }
 
-void TFrameZKV_Settings::RxWriteConf() {
+void TFrameZKV_Settings::TakeMissingSettings(const char* answerText) {
+    const SettingsByteSet before = known_;
+    const int first = FirstMissingByte(known_);
+    const int carried = first < 0 ? 0 : FillUnknownSettings(Conf, known_, first, Text(answerText));
+    if (!before.test(0) && known_.test(0)) instrumentYear_ = Conf.Year;
+    ShowSensorNumbers(before);
+    const int missing = FirstMissingByte(known_);
+    if (missing < 0) {
+        FRxStage = 0;
+        SendSettingsFirstBlock();
+        return;
+    }
+    if (carried == 0) {
+        // The instrument does not give the bytes: without them nothing may be written.
+        FRxStage = 0;
+        EndExchange();
+        platform::MessageDlg(Message(kMessageCannotDo), platform::MsgDlgType::Error, platform::mbOK);
+        return;
+    }
+    Requester = WriteConf;
+    Read(kDeviceSettingsRegister + missing, MemSettings, DataBlock);
+    UiExchange = true;
+}
+
+void TFrameZKV_Settings::RxWriteConf(const char* answerText) {
+    if (FRxStage == kStageReadsMissingSettings) {
+        TakeMissingSettings(answerText);
+        return;
+    }
     if (FRxStage == 0) {
         Requester = WriteConf;
         const auto bytes = SettingsBytes(Conf);
@@ -212,6 +265,9 @@ void TFrameZKV_Settings::RxDateTime(const char* answerText) {
     }
     if (FRxStage != 1) return;
     DatePicker->setDate(DeviceDateInYear(DatePicker->date(), YearFromText(answer)).value_or(ZeroDate()));
+    const std::optional<int> year = platform::ScanInteger(answer);
+    instrumentYear_.reset();
+    if (year && *year >= 0 && *year <= 0xFF) instrumentYear_ = static_cast<std::uint8_t>(*year);
     FRxStage = 0;
     EndExchange();
 }
@@ -225,6 +281,9 @@ bool TFrameZKV_Settings::WriteDTClick(QObject*) {
     }
     FRxStage = 0;
     const TClockBlock block = PackDateTime(date, TimePicker->time());
+    // Until the instrument answers, its year may be either.
+    instrumentYear_.reset();
+    clockYearSent_ = block[kClockBlockSize - 1];
     WriteBlock(0, MemSettings, block.data(), kClockBlockSize);
     Requester = TimePicker;
     UiExchange = true;
@@ -232,7 +291,10 @@ bool TFrameZKV_Settings::WriteDTClick(QObject*) {
     return true;
 }
 
-void TFrameZKV_Settings::RxWriteDT(const char*) { WriteNobodyReads(0, MemSettings, DataByte, 0); }
+void TFrameZKV_Settings::RxWriteDT(const char*) {
+    instrumentYear_ = clockYearSent_;
+    WriteNobodyReads(0, MemSettings, DataByte, 0);
+}
 
 void TFrameZKV_Settings::WriteSystemDTClick(QObject*) {
     const QDateTime now = LocalNow();

@@ -202,28 +202,36 @@ TEST(SettingsFromView, ChangedControlsAreTakenAndEmptyListsKeepTheirByte) {
         const char* name;
         std::function<void(SettingsView&)> change;
         std::function<void(TDeviceSettings&)> expect;
+        SettingsByteSet taken;
     } cases[] = {
-        {"year", [](SettingsView& v) { v.year = 25; }, [](TDeviceSettings& r) { r.Year = 25; }},
-        {"averaging", [](SettingsView& v) { v.averaging = 20; },
-         [](TDeviceSettings& r) { r.Averaging = 20; }},
+        // The year is the clock's; the hidden control never sets it.
+        {"year", [](SettingsView& v) { v.year = 25; }, [](TDeviceSettings&) {}, {}},
+        {"averaging", [](SettingsView& v) { v.averaging = 20; }, [](TDeviceSettings& r) { r.Averaging = 20; },
+         SettingsByteRange(3, 1)},
         {"supply", [](SettingsView& v) { v.supplyVoltage = 1; },
-         [](TDeviceSettings& r) { r.SupplyVoltage = 1; }},
-        {"buzzer", [](SettingsView& v) { v.buzzer = 0; }, [](TDeviceSettings& r) { r.Buzzer = 0; }},
-        {"reference unit", [](SettingsView& v) { v.refUnit = 1; }, [](TDeviceSettings& r) { r.RefUnit = 7; }},
+         [](TDeviceSettings& r) { r.SupplyVoltage = 1; }, SettingsByteRange(5, 1)},
+        {"buzzer", [](SettingsView& v) { v.buzzer = 0; }, [](TDeviceSettings& r) { r.Buzzer = 0; },
+         SettingsByteRange(7, 1)},
+        {"reference unit", [](SettingsView& v) { v.refUnit = 1; }, [](TDeviceSettings& r) { r.RefUnit = 7; },
+         SettingsByteRange(9, 1)},
         {"sensor unit", [](SettingsView& v) { v.sensorUnit = 3; },
-         [](TDeviceSettings& r) { r.SensorUnit = 8; }},
-        {"range", [](SettingsView& v) { v.currentRange = 0; },
-         [](TDeviceSettings& r) { r.CurrentRange = 0; }},
-        {"no selection", [](SettingsView& v) { v.relayTest = -1; }, [](TDeviceSettings&) {}},
+         [](TDeviceSettings& r) { r.SensorUnit = 8; }, SettingsByteRange(10, 1)},
+        {"range", [](SettingsView& v) { v.currentRange = 0; }, [](TDeviceSettings& r) { r.CurrentRange = 0; },
+         SettingsByteRange(11, 1)},
+        {"no selection", [](SettingsView& v) { v.relayTest = -1; }, [](TDeviceSettings&) {}, {}},
         {"upper limit", [](SettingsView& v) { v.sensorHiP = "12.5"; },
-         [](TDeviceSettings& r) { r.SensorHiP = 12.5f; }},
+         [](TDeviceSettings& r) { r.SensorHiP = 12.5f; }, SettingsByteRange(16, 4)},
         {"limit prefix", [](SettingsView& v) { v.refLo = " -3.25kPa"; },
-         [](TDeviceSettings& r) { r.RefLo = -3.25f; }},
+         [](TDeviceSettings& r) { r.RefLo = -3.25f; }, SettingsByteRange(28, 4)},
         {"factory number", [](SettingsView& v) { v.sensorNo[2] = "0000042"; },
-         [](TDeviceSettings& r) { r.SensorNo[2] = 42; }},
-        {"unreadable factory number", [](SettingsView& v) { v.sensorNo[3] = "x1"; }, [](TDeviceSettings&) {}},
-        {"factory number beyond int", [](SettingsView& v) { v.sensorNo[3] = "99999999999"; },
-         [](TDeviceSettings&) {}},
+         [](TDeviceSettings& r) { r.SensorNo[2] = 42; }, SensorNoBytes(2)},
+        {"largest factory number", [](SettingsView& v) { v.sensorNo[0] = "2147483647"; },
+         [](TDeviceSettings& r) { r.SensorNo[0] = 2147483647; }, SensorNoBytes(0)},
+        {"unreadable factory number",
+         [](SettingsView& v) { v.sensorNo[3] = "x1"; },
+         [](TDeviceSettings&) {},
+         {}},
+        {"emptied factory number", [](SettingsView& v) { v.sensorNo[1] = ""; }, [](TDeviceSettings&) {}, {}},
     };
     for (const Case& c : cases) {
         SettingsView now = shown;
@@ -233,6 +241,55 @@ TEST(SettingsFromView, ChangedControlsAreTakenAndEmptyListsKeepTheirByte) {
         const SettingsFromForm taken = SettingsFromView(record, shown, now);
         ASSERT_TRUE(taken.record) << c.name;
         EXPECT_EQ(Hex(*taken.record), Hex(expected)) << c.name;
+        EXPECT_EQ(taken.taken, c.taken) << c.name;
+    }
+}
+
+TEST(SettingsFromView, AFactoryNumberBeyondTheRecordsIntStopsTheWholeRecord) {
+    const TDeviceSettings record = DefaultDeviceSettings();
+    const SettingsView shown = ViewOfSettings(record);
+    const struct {
+        int channel;
+        const char* text;
+    } cases[] = {{1, "123456789012"}, {3, "2147483648"}, {0, "-2147483649"}, {2, "99999999999x"}};
+    for (const auto& c : cases) {
+        SettingsView now = shown;
+        now.averaging = 5;
+        now.sensorNo[c.channel] = c.text;
+        const SettingsFromForm taken = SettingsFromView(record, shown, now);
+        EXPECT_FALSE(taken.record) << c.text;
+        EXPECT_EQ(taken.badSensorNo, c.channel) << c.text;
+    }
+}
+
+TEST(DeviceSettings, AnAnswerFillsOnlyTheBytesNotKnownYet) {
+    struct Case {
+        const char* name;
+        SettingsByteSet known;
+        int first;
+        std::string hex;
+        int carried;
+        std::string record;  // the record started as all 0xEE
+        SettingsByteSet knownAfter;
+    } cases[] = {
+        {"the factory numbers", SettingsByteRange(0, 32), 32, std::string(64, '1'), 16,
+         std::string(64, 'E') + std::string(32, '1'), SettingsByteRange(0, 48)},
+        {"around a typed number", SettingsByteRange(0, 32) | SensorNoBytes(1), 32, std::string(32, '2'), 16,
+         std::string(64, 'E') + "22222222" + "EEEEEEEE" + std::string(16, '2'), SettingsByteRange(0, 48)},
+        {"only the year", SettingsByteRange(1, 47), 0, std::string(64, '3'), 32, "33" + std::string(94, 'E'),
+         SettingsByteRange(0, 48)},
+        {"a short answer", SettingsByteRange(0, 32), 32, "0405", 2,
+         std::string(64, 'E') + "0405" + std::string(28, 'E'), SettingsByteRange(0, 34)},
+        {"nothing", SettingsByteRange(0, 32), 32, "zz", 0, std::string(96, 'E'), SettingsByteRange(0, 32)},
+    };
+    for (const Case& c : cases) {
+        TDeviceSettings record = Filled(0xEE);
+        SettingsByteSet known = c.known;
+        EXPECT_EQ(FillUnknownSettings(record, known, c.first, c.hex), c.carried) << c.name;
+        EXPECT_EQ(Hex(record), c.record) << c.name;
+        EXPECT_EQ(known, c.knownAfter) << c.name;
+        EXPECT_EQ(FirstMissingByte(known), c.knownAfter.all() ? -1 : static_cast<int>(c.knownAfter.count()))
+            << c.name;
     }
 }
 

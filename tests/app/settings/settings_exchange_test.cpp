@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QDateEdit>
 #include <QGroupBox>
 #include <QLineEdit>
@@ -13,6 +14,7 @@
 #include <QTreeWidget>
 #include <chrono>
 #include <cstring>
+#include <fstream>
 #include <functional>
 #include <string>
 #include <vector>
@@ -68,6 +70,41 @@ class SettingsOnSimulator : public WindowOnSimulator {
             return instrument.requests().size() > before;
         }));
         countdown(AnswerTimeoutTicks + 1);
+    }
+
+    // The connection page checks the link to the simulated instrument; its success box is
+    // answered at once. Returns the window's 100 ms countdown ticks counted after the box.
+    int checkLink() {
+        TFrameFindDevice* connection = window->FrameFindDevice;
+        auto* row = new QTreeWidgetItem(connection->ListView1);
+        row->setText(1, "COM1");
+        row->setText(2, "1");
+        connection->ListView1->setCurrentItem(row);
+        connection->CheckLinkClick(connection->CheckLink);
+        EXPECT_EQ(WorkState, WorkLinkCheck);
+        int ticksAfterTheBox = 0;
+        const std::size_t boxesBefore = dialogs.shown.size();
+        for (int step = 0; step < 200 && WorkState == WorkLinkCheck; ++step) {
+            if (TimeoutTicks < 0) {
+                window->TimerRSTimeoutTimer();
+                if (dialogs.shown.size() > boxesBefore) ++ticksAfterTheBox;
+                continue;
+            }
+            EXPECT_TRUE(pumpUntil([] { return TimeoutTicks < 0 || WorkState != WorkLinkCheck; }));
+        }
+        return ticksAfterTheBox;
+    }
+
+    // Opens a project file of the given text through the main window's menu.
+    void openProject(const std::string& text) {
+        const std::string path = folder.file("old.zkv");
+        std::ofstream(path, std::ios::binary) << text;
+        dialogs.answerFile(QString::fromStdString(path));
+        const std::size_t before = dialogs.shown.size();
+        window->N4Click();
+        // The file dialog, and nothing to say about the project.
+        ASSERT_EQ(dialogs.shown.size(), before + 1);
+        dialogs.shown.pop_back();
     }
 
     void putSettings(const TDeviceSettings& record) { instrument.setBlock(2, 16, Bytes(record)); }
@@ -165,15 +202,16 @@ TEST_F(SettingsOnSimulator, ReadingChangingWritingAndReadingAgainGivesTheSameRec
     EXPECT_EQ(page->cfgNo_2->text(), "0000077");
 }
 
-TEST_F(SettingsOnSimulator, DefaultsWrittenSetYearSevenAndZerosInTheCarriedBytes) {
+TEST_F(SettingsOnSimulator, DefaultsWrittenKeepTheClocksYearAndPutZerosInTheCarriedBytes) {
     putSettings(InstrumentsOwnSettings());
     page->ReadConf->click();
     ASSERT_TRUE(settle());
     page->DefaultConf->click();
     page->WriteConf->click();
     ASSERT_TRUE(settle());
-    EXPECT_EQ(instrumentSettings(), Bytes(DefaultDeviceSettings()));
-    EXPECT_EQ(instrument.byteAt(2, 16), 7) << "the instrument's year becomes 2007";
+    TDeviceSettings expected = DefaultDeviceSettings();
+    expected.Year = 124;
+    EXPECT_EQ(instrumentSettings(), Bytes(expected)) << "the clock's year stays 2124";
 }
 
 TEST_F(SettingsOnSimulator, TheSettingsReadFollowsTheReferenceTransducersType) {
@@ -434,32 +472,13 @@ TEST_F(SettingsOnSimulator, EveryFailureEndsItsExchangeWithItsMessage) {
     }
 }
 
-// The connection page checks the link to the simulated instrument; its success box is answered
-// at once, and the time the rest takes is counted in the window's 100 ms countdown ticks.
 TEST_F(SettingsOnSimulator, ALinkCheckReadsTheSettingsAndThenAtOnceTheFactoryNumber) {
     TDeviceSettings own = DefaultDeviceSettings();
     own.Averaging = 9;
     own.SensorNo[0] = 31415;
     putSettings(own);
     instrument.setWord(3, 30, 2718);
-    TFrameFindDevice* connection = window->FrameFindDevice;
-    auto* row = new QTreeWidgetItem(connection->ListView1);
-    row->setText(1, "COM1");
-    row->setText(2, "1");
-    connection->ListView1->setCurrentItem(row);
-    connection->CheckLinkClick(connection->CheckLink);
-    ASSERT_EQ(WorkState, WorkLinkCheck);
-
-    int ticksAfterTheBox = 0;
-    const auto boxConfirmed = [&] { return !dialogs.shown.empty(); };
-    for (int step = 0; step < 200 && WorkState == WorkLinkCheck; ++step) {
-        if (TimeoutTicks < 0) {
-            window->TimerRSTimeoutTimer();
-            if (boxConfirmed()) ++ticksAfterTheBox;
-            continue;
-        }
-        ASSERT_TRUE(pumpUntil([] { return TimeoutTicks < 0 || WorkState != WorkLinkCheck; }));
-    }
+    const int ticksAfterTheBox = checkLink();
     ASSERT_EQ(WorkState, WorkIdle);
     EXPECT_EQ(dialogs.texts(), std::vector<QString>{U("Cвязь с устройством установлена.")});
     EXPECT_LT(ticksAfterTheBox, 10) << "the factory number comes within a second";
@@ -472,6 +491,217 @@ TEST_F(SettingsOnSimulator, ALinkCheckReadsTheSettingsAndThenAtOnceTheFactoryNum
     EXPECT_FALSE(page->GroupBoxSetZerro->isHidden());
     EXPECT_EQ(page->FRxStage, 0);
     EXPECT_TRUE(LinkUp);
+}
+
+// The link check reads only the first 32 bytes of the record; the write after it sends no byte it
+// has not read, and one with nothing changed leaves the instrument as it was.
+TEST_F(SettingsOnSimulator, AWriteAfterALinkCheckKeepsTheFactoryNumbersItHasNotRead) {
+    TDeviceSettings own = InstrumentsOwnSettings();
+    const std::int32_t numbers[4] = {1234567, 2345678, 3456789, 4567890};
+    std::copy(std::begin(numbers), std::end(numbers), own.SensorNo);
+    const struct {
+        const char* name;
+        const char* typed;  // into channel 2 after the link check, or nothing
+        std::int32_t second;
+    } cases[] = {{"nothing changed", nullptr, 2345678}, {"channel 2 typed", "77", 77}};
+    for (const auto& c : cases) {
+        putSettings(own);
+        const std::vector<std::uint8_t> before = instrumentSettings();
+        const std::uint8_t clockYear = instrument.byteAt(2, 16);
+        checkLink();
+        ASSERT_EQ(WorkState, WorkIdle) << c.name;
+        for (QLineEdit* edit : {page->cfgNo_1, page->cfgNo_2, page->cfgNo_3, page->cfgNo_4})
+            EXPECT_EQ(edit->text(), "") << c.name << ": not read, not shown";
+        if (c.typed) page->cfgNo_2->setText(c.typed);
+        instrument.clearRequests();
+        dialogs.shown.clear();
+        page->WriteConf->click();
+        ASSERT_TRUE(settle()) << c.name;
+        EXPECT_TRUE(dialogs.shown.empty()) << c.name;
+        const std::vector<std::string> requests = Requests(instrument);
+        ASSERT_EQ(requests.size(), 4u) << c.name;
+        EXPECT_EQ(requests[0], "10;48;2;4;") << c.name << ": the numbers are read first";
+        EXPECT_TRUE(requests[1].starts_with("11;16;2;4;")) << requests[1];
+        EXPECT_TRUE(requests[2].starts_with("11;48;2;4;")) << requests[2];
+        EXPECT_EQ(requests[3], "11;49;0;1;0;");
+        TDeviceSettings expected = own;
+        expected.SensorNo[1] = c.second;
+        if (!c.typed) {
+            EXPECT_EQ(instrumentSettings(), before) << c.name;
+        }
+        EXPECT_EQ(instrumentSettings(), Bytes(expected)) << c.name;
+        EXPECT_EQ(instrument.byteAt(2, 16), clockYear) << c.name;
+        EXPECT_EQ(page->cfgNo_1->text(), "1234567") << c.name << ": shown once read";
+        EXPECT_EQ(page->cfgNo_2->text(), c.typed ? QString(c.typed) : QString("2345678")) << c.name;
+        EXPECT_EQ(page->cfgNo_4->text(), "4567890") << c.name;
+    }
+}
+
+// The bytes a write lacks are read until they have all come; an instrument that does not give them
+// gets nothing written.
+TEST_F(SettingsOnSimulator, AWriteReadsTheBytesItLacksTillTheyAllComeOrWritesNothing) {
+    TDeviceSettings own = InstrumentsOwnSettings();
+    own.SensorNo[0] = 1234567;  // 87 D6 12 00
+    const struct {
+        const char* name;
+        const char* answer;  // to the first read of the missing bytes
+        std::vector<std::string> reads;
+        std::vector<QString> messages;
+        std::size_t writes;
+        const char* firstNumber;  // shown once read
+    } cases[] = {
+        {"a short answer", "87D61200", {"10;48;2;4;", "10;52;2;4;"}, {}, 3, "1234567"},
+        {"no bytes", "--", {"10;48;2;4;"}, {U("Невозможно выполнить операцию")}, 0, ""},
+    };
+    for (const auto& c : cases) {
+        putSettings(own);
+        checkLink();
+        ASSERT_EQ(WorkState, WorkIdle) << c.name;
+        instrument.clearRequests();
+        dialogs.shown.clear();
+        instrument.pushFault(Fault::AnswerWith(c.answer));
+        page->WriteConf->click();
+        ASSERT_TRUE(settle()) << c.name;
+        const std::vector<std::string> requests = Requests(instrument);
+        ASSERT_EQ(requests.size(), c.reads.size() + c.writes) << c.name;
+        EXPECT_EQ(std::vector<std::string>(requests.begin(), requests.begin() + c.reads.size()), c.reads)
+            << c.name;
+        EXPECT_EQ(dialogs.texts(), c.messages) << c.name;
+        EXPECT_EQ(instrumentSettings(), Bytes(own)) << c.name;
+        EXPECT_FALSE(UiExchange) << c.name;
+        EXPECT_FALSE(window->Comm->IsOpen()) << c.name;
+        EXPECT_EQ(page->cfgNo_1->text(), c.firstNumber) << c.name;
+    }
+}
+
+// The settings write sends the year the instrument's clock has, whatever the hidden year control
+// was given since by "По умолчанию" or an old project.
+TEST_F(SettingsOnSimulator, TheSettingsWriteKeepsTheYearTheClockWasLastGiven) {
+    const struct {
+        const char* name;
+        bool setClock;  // the clock written with a date in 2026 after the settings were read
+        std::function<void()> between;
+        std::uint8_t year;  // the instrument's clock year after the settings write
+    } cases[] = {
+        {"clock write", true, [] {}, 26},
+        {"clock write, then the defaults", true, [&] { page->DefaultConf->click(); }, 26},
+        {"an old project", false,
+         [&] { openProject("[FrameZKV_Settings1]\r\ncfgYear=24\r\ncfgApprox=5\r\n"); }, 7},
+        {"clock write, then an old project", true,
+         [&] { openProject("[FrameZKV_Settings1]\r\ncfgYear=24\r\ncfgApprox=5\r\n"); }, 26},
+    };
+    for (const auto& c : cases) {
+        instrument.setByte(2, 16, 7);  // a fresh instrument's 2007
+        page->ReadConf->click();
+        ASSERT_TRUE(settle()) << c.name;
+        ASSERT_EQ(page->cfgYear->value(), 7) << c.name;
+        if (c.setClock) {
+            page->DatePicker->setDate(QDate(2026, 12, 10));
+            page->TimePicker->setTime(QTime(10, 0, 0));
+            page->WriteDT->click();
+            ASSERT_TRUE(settle()) << c.name;
+            ASSERT_EQ(instrument.byteAt(2, 16), 26) << c.name;
+        }
+        c.between();
+        page->WriteConf->click();
+        ASSERT_TRUE(settle()) << c.name;
+        EXPECT_EQ(instrument.byteAt(2, 16), c.year) << c.name;
+        page->ReadDT->click();
+        ASSERT_TRUE(settle()) << c.name;
+        EXPECT_EQ(page->DatePicker->date().year(), 2000 + c.year) << c.name;
+        EXPECT_TRUE(dialogs.shown.empty()) << c.name;
+    }
+}
+
+TEST_F(SettingsOnSimulator, AWriteBeforeAnyReadReadsTheYearFirst) {
+    instrument.setByte(2, 16, 26);
+    page->cfgApprox->setValue(4);
+    page->WriteConf->click();
+    ASSERT_TRUE(settle());
+    const std::vector<std::string> requests = Requests(instrument);
+    ASSERT_EQ(requests.size(), 4u);
+    EXPECT_EQ(requests[0], "10;16;2;4;");
+    TDeviceSettings expected = DefaultDeviceSettings();
+    expected.Year = 26;
+    expected.Averaging = 4;
+    EXPECT_EQ(instrumentSettings(), Bytes(expected));
+    EXPECT_TRUE(dialogs.shown.empty());
+}
+
+// A factory number the record cannot hold stops the write with the page's message, the focus on
+// its edit, before anything goes out.
+TEST_F(SettingsOnSimulator, AFactoryNumberBeyondTheRecordStopsTheWrite) {
+    window->SelectPage(window->Pages->indexOf(page));
+    window->activateWindow();
+    QCoreApplication::processEvents();
+    putSettings(InstrumentsOwnSettings());
+    page->ReadConf->click();
+    ASSERT_TRUE(settle());
+    const std::vector<std::uint8_t> before = instrumentSettings();
+    const struct {
+        const char* name;
+        std::function<void()> enter;
+        QLineEdit* edit;
+    } cases[] = {
+        {"an old project", [&] { openProject("[FrameZKV_Settings1]\r\ncfgNo_2=123456789012\r\n"); },
+         page->cfgNo_2},
+        {"typed, just beyond", [&] { page->cfgNo_2->setText("2147483648"); }, page->cfgNo_2},
+        {"pasted, below", [&] { page->cfgNo_2->setText("-2147483649"); }, page->cfgNo_2},
+    };
+    for (const auto& c : cases) {
+        page->ReadConf->click();
+        ASSERT_TRUE(settle()) << c.name;
+        c.enter();
+        instrument.clearRequests();
+        dialogs.shown.clear();
+        page->WriteConf->click();
+        EXPECT_EQ(dialogs.texts(), std::vector<QString>{U("Указаны неверные значения!")}) << c.name;
+        EXPECT_TRUE(c.edit->hasFocus()) << c.name;
+        EXPECT_LT(TimeoutTicks, 0) << c.name << ": no answer awaited";
+        host.service(0);
+        EXPECT_TRUE(instrument.requests().empty()) << c.name;
+        EXPECT_EQ(instrumentSettings(), before) << c.name;
+    }
+    page->ReadConf->click();
+    ASSERT_TRUE(settle());
+    page->cfgNo_2->setText("2147483647");
+    dialogs.shown.clear();
+    page->WriteConf->click();
+    ASSERT_TRUE(settle());
+    EXPECT_TRUE(dialogs.shown.empty());
+    EXPECT_EQ(instrument.blockAt(2, 16 + 36, 4), (std::vector<std::uint8_t>{0xFF, 0xFF, 0xFF, 0x7F}));
+}
+
+// Limits the user cannot type (a type 43 reference reports its own range) neither stop the write
+// nor change the record's, however the range answers came.
+TEST_F(SettingsOnSimulator, AType43ReferenceWithABrokenRangeAnswerDoesNotBlockTheWrite) {
+    const TDeviceSettings own = InstrumentsOwnSettings();
+    const struct {
+        const char* name;
+        const char* low;  // the answers to the range registers 266 and 270, or null for the real ones
+        const char* high;
+    } cases[] = {{"broken range", "---", "E"}, {"a range reported", nullptr, nullptr}};
+    for (const auto& c : cases) {
+        putSettings(own);
+        instrument.clearFaults();
+        if (c.low) {
+            instrument.pushFault(Fault::Delay(0), 4);  // the record's two blocks, the type and unit
+            instrument.pushFault(Fault::AnswerWith(c.low));
+            instrument.pushFault(Fault::AnswerWith(c.high));
+        }
+        page->ReadConf->click();
+        ASSERT_TRUE(settle()) << c.name;
+        ASSERT_TRUE(page->ebLowEtl->isReadOnly()) << c.name;
+        EXPECT_EQ(page->ebLowEtl->text(), c.low ? c.low : "0.000000") << c.name;
+        page->cfgApprox->setValue(9);
+        dialogs.shown.clear();
+        page->WriteConf->click();
+        ASSERT_TRUE(settle()) << c.name;
+        EXPECT_TRUE(dialogs.shown.empty()) << c.name;
+        TDeviceSettings expected = own;
+        expected.Averaging = 9;
+        EXPECT_EQ(instrumentSettings(), Bytes(expected)) << c.name;
+    }
 }
 
 }  // namespace
