@@ -10,33 +10,18 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
 #include <fstream>
 #include <string>
 
 #include "app/archive/frame_archive.h"
+#include "bench/run_folder.h"
 #include "tests/app/archive_file_bytes.h"
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
 
-double SecondsSince(Clock::time_point start) {
-    return std::chrono::duration<double>(Clock::now() - start).count();
-}
-
-// A folder of the run's own, removed afterwards.
-struct RunFolder {
-    std::string path;
-    RunFolder() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "zkvbench-XXXXXX").string();
-        if (mkdtemp(pattern.data()) != nullptr) path = pattern;
-    }
-    ~RunFolder() {
-        std::error_code ec;
-        if (!path.empty()) std::filesystem::remove_all(path, ec);
-    }
-};
+double SecondsSince(Clock::time_point start) { return std::chrono::duration<double>(Clock::now() - start).count(); }
 
 int Usage() {
     std::fprintf(stderr,
@@ -58,7 +43,7 @@ int main(int argc, char** argv) {
 
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    RunFolder folder;
+    bench::RunFolder folder;
     if (folder.path.empty()) {
         std::fprintf(stderr, "archive_import_bench: no temporary folder\n");
         return 1;
