@@ -14,13 +14,13 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "app/archive/frame_archive.h"
 #include "app/window/form_main.h"
+#include "bench/run_folder.h"
 #include "platform/dialogs.h"
 #include "platform/os_services.h"
 #include "platform/utf8_literal.h"
@@ -65,19 +65,6 @@ class BenchDialogs final : public platform::Dialogs {
     }
 };
 
-// A folder of the run's own, removed afterwards.
-struct RunFolder {
-    std::string path;
-    RunFolder() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "zkvbench-XXXXXX").string();
-        if (mkdtemp(pattern.data()) != nullptr) path = pattern;
-    }
-    ~RunFolder() {
-        std::error_code ec;
-        if (!path.empty()) std::filesystem::remove_all(path, ec);
-    }
-};
-
 int Usage() {
     std::fprintf(stderr,
                  "usage: archive_read_bench [--baud N] [--turnaround-us T]\n"
@@ -104,7 +91,7 @@ int main(int argc, char** argv) {
 
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    RunFolder folder;
+    bench::RunFolder folder;
     if (folder.path.empty()) {
         std::fprintf(stderr, "archive_read_bench: no temporary folder\n");
         return 1;

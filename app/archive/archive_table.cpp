@@ -13,12 +13,6 @@ namespace {
 
 constexpr int kCellColumns = 16;  // the columns after the row number
 
-QStringList Items(const QListWidget* list) {
-    QStringList items;
-    for (int i = 0; i < list->count(); ++i) items << list->item(i)->text();
-    return items;
-}
-
 // The left button pressed or released (or, for a move, held) without Shift: the drag selection's
 // own events.
 bool IsLeftDrag(const QMouseEvent* event, bool buttonHeld) {
@@ -30,17 +24,25 @@ bool IsLeftDrag(const QMouseEvent* event, bool buttonHeld) {
 
 void TFrameArchiv::AddArchiveRow(QTreeWidget* listView, const TArchiveRecord& record) {
     if (listView == nullptr) return;
-    auto* row = new QTreeWidgetItem(listView);
-    row->setText(0, QString::number(listView->topLevelItemCount()));
-    listView->scrollToItem(row);
+    listView->scrollToItem(AppendArchiveRow(listView, record, UnitNames()));
+}
+
+QTreeWidgetItem* TFrameArchiv::AppendArchiveRow(QTreeWidget* listView, const TArchiveRecord& record,
+                                                const QStringList& units) const {
+    QStringList texts{QString::number(listView->topLevelItemCount() + 1)};
     // A record that fails its checksum shows its number only.
-    if (!ArchRecordValid(record)) return;
-    if (record.Units == kBlankRecordUnits) {
-        for (int column = 1; column <= kCellColumns; ++column) row->setText(column, QStringLiteral("------"));
-        return;
+    if (ArchRecordValid(record)) {
+        texts += record.Units == kBlankRecordUnits ? QStringList(kCellColumns, QStringLiteral("------"))
+                                                   : ArchiveCellTexts(record, units);
     }
-    const QStringList cells = ArchiveCellTexts(record, Items(UnitStr));
-    for (int column = 1; column <= kCellColumns; ++column) row->setText(column, cells.value(column - 1));
+    // Given at construction, the texts come into the table with the row, in one change of it.
+    return new QTreeWidgetItem(listView, texts);
+}
+
+QStringList TFrameArchiv::UnitNames() const {
+    QStringList items;
+    for (int i = 0; i < UnitStr->count(); ++i) items << UnitStr->item(i)->text();
+    return items;
 }
 
 QString TFrameArchiv::FloatCellText(float value) { return ArchiveValueText(value); }

@@ -2,6 +2,7 @@
 
 #include <QPersistentModelIndex>
 #include <QString>
+#include <QStringList>
 #include <QWidget>
 #include <functional>
 #include <string>
@@ -18,6 +19,7 @@ class QPushButton;
 class QToolBar;
 class QToolButton;
 class QTreeWidget;
+class QTreeWidgetItem;
 class TChart;
 struct AnswerRoute;
 
@@ -97,6 +99,10 @@ private:
     enum class Transfer { AtRest, Reading, Clearing };
 
     void BuildCharts();
+    // The new last row of the table, not scrolled to.
+    QTreeWidgetItem* AppendArchiveRow(QTreeWidget* listView, const TArchiveRecord& record,
+                                      const QStringList& units) const;
+    QStringList UnitNames() const;  // the items of UnitStr
 
     void ShowWorkName(int index) const;
     void EnableStarts();

@@ -1,16 +1,28 @@
 // Importing an archive file through the main window's menu.
 #include <gtest/gtest.h>
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
 #include <QMessageBox>
+#include <QScrollBar>
 #include <QTabWidget>
 #include <QTimer>
+#include <QTreeWidget>
+#include <algorithm>
+#include <chrono>
+#include <condition_variable>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <mutex>
+#include <thread>
 
+#include "app/model/archive_file.h"
 #include "app/model/archive_texts.h"
 #include "tests/app/archive/archive_page_fixture.h"
 #include "tests/app/archive_file_bytes.h"
@@ -19,6 +31,64 @@
 namespace {
 
 using namespace archive_testing;
+
+// Should an import block opening the FIFO for reading, this opens the other end now and then
+// (which only succeeds while someone waits to read), so that the test fails instead of hanging.
+class FifoRescue {
+public:
+    explicit FifoRescue(const std::string& fifo)
+        : thread_([this, fifo] {
+              std::unique_lock<std::mutex> lock(mutex_);
+              while (!ended_.wait_for(lock, std::chrono::seconds(10), [this] { return finished_; })) {
+                  const int fd = open(fifo.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+                  if (fd < 0) continue;
+                  rescued_ = true;
+                  close(fd);
+              }
+          }) {}
+    ~FifoRescue() { finish(); }
+    FifoRescue(const FifoRescue&) = delete;
+    FifoRescue& operator=(const FifoRescue&) = delete;
+
+    // True when the FIFO had to be opened.
+    bool finish() {
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            finished_ = true;
+        }
+        ended_.notify_all();
+        if (thread_.joinable()) thread_.join();
+        return rescued_;
+    }
+
+private:
+    std::mutex mutex_;
+    std::condition_variable ended_;
+    bool finished_ = false;
+    bool rescued_ = false;
+    std::thread thread_;
+};
+
+// Holds the process to the address space it has now and a gigabyte more for the scope, so that
+// a reading without end runs out of memory here instead of taking the machine's.
+class AddressSpaceCap {
+public:
+    AddressSpaceCap() {
+        getrlimit(RLIMIT_AS, &old_);
+        unsigned long long pages = 0;
+        std::ifstream("/proc/self/statm") >> pages;
+        rlimit cap = old_;
+        cap.rlim_cur = std::min<rlim_t>(
+            old_.rlim_max, pages * static_cast<rlim_t>(sysconf(_SC_PAGESIZE)) + (rlim_t{1} << 30));
+        setrlimit(RLIMIT_AS, &cap);
+    }
+    ~AddressSpaceCap() { setrlimit(RLIMIT_AS, &old_); }
+    AddressSpaceCap(const AddressSpaceCap&) = delete;
+    AddressSpaceCap& operator=(const AddressSpaceCap&) = delete;
+
+private:
+    rlimit old_{};
+};
 
 class ArchiveImport : public ArchivePageTest {
 protected:
@@ -52,6 +122,15 @@ TEST_F(ArchiveImport, TheMenuTellsHowTheImportWentAndShowsTheArchive) {
     const std::string longer = write("longer.zkv", ArchiveFileOf(MeasuredRecords(600)));
     const std::string wrong = write("project.zkv", "[Project]\r\nName=x\r\n");
     const std::string empty = write("empty.zkv", "");
+    const std::string fifo = folder.file("fifo.zkv");
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    const std::string zero = folder.file("zero.zkv");
+    ASSERT_EQ(symlink("/dev/zero", zero.c_str()), 0);
+    // Records at the start, then a hole up to the size.
+    const std::string largest = write("largest.zkv", ArchiveFileOf(MeasuredRecords(3)));
+    std::filesystem::resize_file(largest, kArchiveFileMaxBytes);
+    const std::string tooLarge = write("too-large.zkv", ArchiveFileOf(MeasuredRecords(3)));
+    std::filesystem::resize_file(tooLarge, kArchiveFileMaxBytes + 1);
 
     const struct {
         const char* name;
@@ -69,7 +148,16 @@ TEST_F(ArchiveImport, TheMenuTellsHowTheImportWentAndShowsTheArchive) {
         {"a file that is not there", folder.file("missing.zkv"), "Невозможно открыть файл!",
          platform::MsgDlgType::Error, -1, 0},
         {"a folder", folder.path(), "Невозможно открыть файл!", platform::MsgDlgType::Error, -1, 0},
+        // No archive file is a FIFO, a device or larger than the bound, and none is taken.
+        {"a FIFO with no writer", fifo, "Неверный формат файла!", platform::MsgDlgType::Error, -1, 0},
+        {"a link to /dev/zero", zero, "Неверный формат файла!", platform::MsgDlgType::Error, -1, 0},
+        {"a file of the largest size", largest, "Импортировано 3 записей.", platform::MsgDlgType::Information,
+         3, 4},
+        {"a file past the largest size", tooLarge, "Неверный формат файла!", platform::MsgDlgType::Error, -1,
+         0},
     };
+    FifoRescue rescue(fifo);
+    const AddressSpaceCap cap;
     for (const auto& c : cases) {
         window->SelectPage(0);
         page->ListViewArchiv1->clear();
@@ -85,6 +173,7 @@ TEST_F(ArchiveImport, TheMenuTellsHowTheImportWentAndShowsTheArchive) {
         EXPECT_EQ(rows(), c.rows < 0 ? 2 : c.rows) << c.name;
         EXPECT_EQ(window->Pages->currentIndex(), c.page) << c.name;
     }
+    EXPECT_FALSE(rescue.finish()) << "the import blocked opening a FIFO";
 
     // The simulator's records, row by row.
     importThroughTheMenu(simulated);
@@ -99,6 +188,34 @@ TEST_F(ArchiveImport, TheMenuTellsHowTheImportWentAndShowsTheArchive) {
     EXPECT_EQ(Cells(*page->ListViewArchiv1, 5), BlankCells());
     EXPECT_EQ(Cells(*page->ListViewArchiv1, 6), QStringList());
     EXPECT_EQ(page->ListViewArchiv1->topLevelItem(6)->text(0), "7");
+}
+
+// Scrolling lays out the whole table: an import that scrolled at every row would take time
+// growing with the square of its records.
+TEST_F(ArchiveImport, AnImportScrollsOnceToItsLastRowWhereAReadingFollowsEveryRow) {
+    QTreeWidget* table = page->ListViewArchiv1;
+    window->SelectPage(4);  // the table on the screen, at its size
+    int moves = 0;
+    QObject::connect(table->verticalScrollBar(), &QScrollBar::valueChanged, [&moves] { ++moves; });
+    const auto lastRowShown = [&] {
+        const QTreeWidgetItem* last = table->topLevelItem(rows() - 1);
+        const QRect shown = table->visualItemRect(last);
+        return last != nullptr && shown.top() >= 0 && shown.bottom() <= table->viewport()->rect().bottom();
+    };
+
+    importThroughTheMenu(write("archive.zkv", ArchiveFileOf(MeasuredRecords(600))));
+    ASSERT_EQ(rows(), 600);
+    EXPECT_EQ(moves, 1);
+    EXPECT_TRUE(lastRowShown());
+
+    // The rows of a reading come one by one, and the table shows each as it comes.
+    sim::FillArchiveWithMeasurements(instrument);
+    page->ReadArchive->click();
+    for (int row = 1; row <= 60; ++row) {
+        ASSERT_TRUE(runUntil([&] { return rows() == row; }));
+        EXPECT_TRUE(lastRowShown()) << row;
+    }
+    page->StopArchiveReading->click();
 }
 
 TEST_F(ArchiveImport, ACancelledDialogImportsNothing) {
