@@ -115,7 +115,9 @@ TEST(ReplaceFile, RefusesWhatIsNotARegularFile) {
     EXPECT_TRUE(S_ISFIFO(info.st_mode));
     ASSERT_EQ(lstat(folder.file("fifo.zkv").c_str(), &info), 0);
     EXPECT_TRUE(S_ISLNK(info.st_mode));
-    if (root) EXPECT_TRUE(IsCharacterDevice(folder.file("null")));
+    if (root) {
+        EXPECT_TRUE(IsCharacterDevice(folder.file("null")));
+    }
 }
 
 TEST(ReplaceFile, AWriteThatDoesNotReachTheDiskKeepsTheOldFile) {
