@@ -270,15 +270,27 @@ void TFrameMeas::RefreshChannelRows() {
 
 void TFrameMeas::ReferenceFromInstrument(bool automatic) {
     if (automatic) {
-        const QSignalBlocker quiet(cbPetlSource);
-        cbPetlSource->setCurrentIndex(0);
-        cbPetlSource->setEnabled(false);
+        {
+            const QSignalBlocker quiet(cbPetlSource);
+            cbPetlSource->setCurrentIndex(0);
+            cbPetlSource->setEnabled(false);
+        }
+        // The reference edit follows the source it now shows: no hand entry stays open.
+        cbPetlSourceChange();
     } else {
         cbPetlSource->setEnabled(true);
     }
 }
 
-void TFrameMeas::cbPetlSourceChange() { eb_P_etl->setReadOnly(cbPetlSource->currentIndex() != 1); }
+void TFrameMeas::cbPetlSourceChange() {
+    // While the reference's units come from the instrument, so does the reference: whatever set
+    // the source (a project's stored item), it stays on the instrument.
+    if (Hooks.referenceUnitsFromInstrument && Hooks.referenceUnitsFromInstrument() && cbPetlSource->currentIndex() != 0) {
+        const QSignalBlocker quiet(cbPetlSource);
+        cbPetlSource->setCurrentIndex(0);
+    }
+    eb_P_etl->setReadOnly(cbPetlSource->currentIndex() != 1);
+}
 
 void TFrameMeas::cbTypeGraphChange() { FrameGraph1->SetGraphType(cbTypeGraph->currentIndex()); }
 
