@@ -48,8 +48,9 @@ int KeyOf(char character) {
 
 // The desktop's editing shortcuts other than paste: they type nothing, so no filter looks at them.
 bool IsEditingShortcut(const QKeyEvent& event) {
-    for (const QKeySequence::StandardKey shortcut : {QKeySequence::SelectAll, QKeySequence::Copy, QKeySequence::Cut,
-                                                     QKeySequence::Undo, QKeySequence::Redo}) {
+    for (const QKeySequence::StandardKey shortcut :
+         {QKeySequence::SelectAll, QKeySequence::Copy, QKeySequence::Cut, QKeySequence::Undo,
+          QKeySequence::Redo}) {
         if (event.matches(shortcut)) return true;
     }
     return false;
@@ -145,12 +146,14 @@ bool KeyPressFilter::PasteEvent(QObject* watched, QEvent* event) {
         case QEvent::MouseButtonRelease: {
             // The X11 selection's paste by the middle button.
             const auto* mouse = static_cast<QMouseEvent*>(event);
-            if (mouse->button() != Qt::MiddleButton || !QGuiApplication::clipboard()->supportsSelection()) return false;
+            if (mouse->button() != Qt::MiddleButton || !QGuiApplication::clipboard()->supportsSelection())
+                return false;
             edit->deselect();
             Paste(edit, QGuiApplication::clipboard()->text(QClipboard::Selection));
             return true;
         }
-        default: return false;
+        default:
+            return false;
     }
 }
 

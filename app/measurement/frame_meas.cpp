@@ -285,7 +285,8 @@ void TFrameMeas::ReferenceFromInstrument(bool automatic) {
 void TFrameMeas::cbPetlSourceChange() {
     // While the reference's units come from the instrument, so does the reference: whatever set
     // the source (a project's stored item), it stays on the instrument.
-    if (Hooks.referenceUnitsFromInstrument && Hooks.referenceUnitsFromInstrument() && cbPetlSource->currentIndex() != 0) {
+    if (Hooks.referenceUnitsFromInstrument && Hooks.referenceUnitsFromInstrument() &&
+        cbPetlSource->currentIndex() != 0) {
         const QSignalBlocker quiet(cbPetlSource);
         cbPetlSource->setCurrentIndex(0);
     }

@@ -5,8 +5,8 @@
 #include "app/model/record_fields.h"
 #include "app/model/setup_record.h"
 
-bool AddResultRows(const ResultRowHooks& hooks, const std::uint8_t* setupRecord, const std::uint8_t* currentRow,
-                   const std::vector<int>& channels, int protocolRow) {
+bool AddResultRows(const ResultRowHooks& hooks, const std::uint8_t* setupRecord,
+                   const std::uint8_t* currentRow, const std::vector<int>& channels, int protocolRow) {
     // Without the records or the pages there is no row to make, and nothing to hold the press back.
     if (channels.empty() || setupRecord == nullptr || currentRow == nullptr || !hooks.tuneFromForm ||
         !hooks.addResultPoint)

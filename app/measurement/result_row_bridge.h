@@ -19,5 +19,5 @@ struct ResultRowHooks {
 // with no row added, when the set-up does not apply: the press then records nothing at all. No
 // channel, a missing record or a missing page adds no row and needs no apply. protocolRow is the
 // protocol row this "Записать" fills, -1 when it fills none.
-bool AddResultRows(const ResultRowHooks& hooks, const std::uint8_t* setupRecord, const std::uint8_t* currentRow,
-                   const std::vector<int>& channels, int protocolRow);
+bool AddResultRows(const ResultRowHooks& hooks, const std::uint8_t* setupRecord,
+                   const std::uint8_t* currentRow, const std::vector<int>& channels, int protocolRow);

@@ -182,8 +182,9 @@ TEST_F(ResultsEndToEnd, ARecordWhoseSetupDoesNotApplyRecordsNothing) {
     sweep(50.0, 12.0, 5.0);
     tune->Edit_Kf_Fault->setText("2");
     meas->BitBtn_Write->click();
-    EXPECT_EQ(dialogs.texts(), (std::vector<QString>{U("Значение коэффициента погрешности должно быть в диапазоне 0...1"),
-                                                     U("Указаны неверные значения!")}))
+    EXPECT_EQ(dialogs.texts(),
+              (std::vector<QString>{U("Значение коэффициента погрешности должно быть в диапазоне 0...1"),
+                                    U("Указаны неверные значения!")}))
         << "one apply for the press, not one per ticked channel";
     EXPECT_TRUE(shown().empty());
     EXPECT_EQ(meas->MeasCount, 0);

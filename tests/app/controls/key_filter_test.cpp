@@ -1,19 +1,20 @@
+#include "app/controls/key_filter.h"
+
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
+#include <QContextMenuEvent>
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenu>
 #include <QTest>
-#include <QApplication>
-#include <QContextMenuEvent>
 #include <optional>
 #include <string>
 
-#include "app/controls/key_filter.h"
 #include "platform/utf8_literal.h"
 #include "tests/support/printers.h"
 #include "tests/support/qt_application.h"
@@ -129,11 +130,9 @@ TEST(KeyFilters, APastedTextIsFilteredAsTypedKeysWithoutItsControlCharacters) {
         char (*filter)(char);
         const char* kept;
     } cases[] = {
-        {"1,5 kPa", FilterNumericKey, "1.5"},
-        {"-2e-3\r\n", FilterTuneNumberKey, "-2E-3"},
+        {"1,5 kPa", FilterNumericKey, "1.5"},   {"-2e-3\r\n", FilterTuneNumberKey, "-2E-3"},
         {"12\b3\t4", FilterIntegerKey, "1234"},  // a Backspace in a text erases nothing
-        {"ю1Б", FilterNumericKey, ".1."},
-        {"abc", FilterNumericKey, ""},
+        {"ю1Б", FilterNumericKey, ".1."},       {"abc", FilterNumericKey, ""},
         {"кПа", FilterListOnlyKey, ""},
     };
     for (const auto& c : cases) EXPECT_EQ(FilteredPaste(U(c.pasted), c.filter), U(c.kept)) << c.pasted;

@@ -115,10 +115,15 @@ TEST_F(MeasurementPage, WriteRecordsNothingWhenTheSetupDoesNotApply) {
         std::function<void()> mendIt;
         std::vector<QString> messages;
     } cases[] = {
-        {"a factor out of range", [&] { tune->Edit_Kf_Fault->setText("2"); }, [&] { tune->Edit_Kf_Fault->setText("1"); },
-         {U("Значение коэффициента погрешности должно быть в диапазоне 0...1"), U("Указаны неверные значения!")}},
-        {"equal range limits, which have no message of their own", [&] { tune->SetCellText(3, 4, "100"); },
-         [&] { tune->SetCellText(3, 4, "0"); }, {U("Указаны неверные значения!")}},
+        {"a factor out of range",
+         [&] { tune->Edit_Kf_Fault->setText("2"); },
+         [&] { tune->Edit_Kf_Fault->setText("1"); },
+         {U("Значение коэффициента погрешности должно быть в диапазоне 0...1"),
+          U("Указаны неверные значения!")}},
+        {"equal range limits, which have no message of their own",
+         [&] { tune->SetCellText(3, 4, "100"); },
+         [&] { tune->SetCellText(3, 4, "0"); },
+         {U("Указаны неверные значения!")}},
     };
     for (const auto& c : cases) {
         dialogs.shown.clear();

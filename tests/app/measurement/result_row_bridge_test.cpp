@@ -94,7 +94,8 @@ TEST_F(ResultRowBridge, OnePressAppliesTheSetupOnceForAllItsChannels) {
 TEST_F(ResultRowBridge, NoRowWhenTheSetupDoesNotApplyOrSomethingIsMissing) {
     units("МПа");
     applyPasses = false;
-    EXPECT_FALSE(AddResultRows(hooks, setup.data(), current.data(), {1, 2}, 0)) << "the press records nothing";
+    EXPECT_FALSE(AddResultRows(hooks, setup.data(), current.data(), {1, 2}, 0))
+        << "the press records nothing";
     EXPECT_EQ(applies, 1) << "one apply, so its messages come once";
     EXPECT_TRUE(points.empty());
 

@@ -3,8 +3,8 @@
 #include <QApplication>
 #include <QCoreApplication>
 #include <QGroupBox>
-#include <QImage>
 #include <QHeaderView>
+#include <QImage>
 #include <QMessageBox>
 #include <QMouseEvent>
 #include <QPushButton>
@@ -298,10 +298,10 @@ TEST_F(ResultsPage, TheRowThatTakesARemovedRowsPlaceIsDrawnAtOnce) {
     ASSERT_GT(inkOfARow, 0);
     RemoveWithTheRealBox(page.BitBtnRemoveLine);
     ASSERT_EQ(rows(), (std::vector<QString>{"1:1", "1:2"}));
-    EXPECT_GT(InkOfRow(page.ListViewResults, 1), inkOfARow / 2) << "the former point 3 is painted with its texts";
+    EXPECT_GT(InkOfRow(page.ListViewResults, 1), inkOfARow / 2)
+        << "the former point 3 is painted with its texts";
     EXPECT_TRUE(page.ListViewResults->selectedItems().isEmpty()) << "no row is chosen after a removal";
     EXPECT_FALSE(page.BitBtnRemoveLine->isEnabled());
 }
 
 }  // namespace
-

@@ -17,7 +17,7 @@
 namespace {
 
 class EditingShortcuts : public WindowTest {
-protected:
+  protected:
     void SetUp() override {
         WindowTest::SetUp();
         start();
@@ -80,7 +80,8 @@ TEST_F(EditingShortcuts, APasteTakesWhatTypingTheTextWouldTake) {
             const char* how;
             Qt::Key key;
             Qt::KeyboardModifiers modifiers;
-        } pastes[] = {{"Ctrl+V", Qt::Key_V, Qt::ControlModifier}, {"Shift+Insert", Qt::Key_Insert, Qt::ShiftModifier}};
+        } pastes[] = {{"Ctrl+V", Qt::Key_V, Qt::ControlModifier},
+                      {"Shift+Insert", Qt::Key_Insert, Qt::ShiftModifier}};
         for (const auto& paste : pastes) {
             f.edit->setText(QString::fromUtf8(f.before));
             QTest::keyClick(f.edit, Qt::Key_A, Qt::ControlModifier);
@@ -90,8 +91,8 @@ TEST_F(EditingShortcuts, APasteTakesWhatTypingTheTextWouldTake) {
 
             clipboard->setText("abc");
             QTest::keyClick(f.edit, paste.key, paste.modifiers);
-            EXPECT_EQ(f.edit->text(), QString::fromUtf8(f.kept)) << name << " " << paste.how
-                                                                 << ": nothing the filter takes, nothing changes";
+            EXPECT_EQ(f.edit->text(), QString::fromUtf8(f.kept))
+                << name << " " << paste.how << ": nothing the filter takes, nothing changes";
         }
     }
 }

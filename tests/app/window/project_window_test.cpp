@@ -531,7 +531,8 @@ TEST_F(ProjectWindow, ASaveWritesTheSelectionsTheControlsShowAndReadsBackTheSame
     }
     open("first.zkv");
     saveAs("second.zkv");
-    EXPECT_EQ(testing_support::Visible(ReadBytes(folder.file("second.zkv"))), testing_support::Visible(first));
+    EXPECT_EQ(testing_support::Visible(ReadBytes(folder.file("second.zkv"))),
+              testing_support::Visible(first));
 }
 
 // A spin value beyond the spin's limits is clamped to them; the settings write then sends what the
@@ -682,4 +683,3 @@ TEST_F(ProjectWindow, SavingIntoAReadOnlyFolderThroughQtsDialogsKeepsTheOldFileA
 }
 
 }  // namespace
-
