@@ -78,8 +78,10 @@ TMemIniFile::TMemIniFile(const QString& fileName) : fileName_(fileName) {
 void TMemIniFile::Parse(const QString& text) {
     Section* current = nullptr;
     bool strayText = false;
-    for (QString line : text.split(u'\n')) {
-        if (line.endsWith(u'\r')) line.chop(1);
+    // A lone CR ends a line as CR LF and LF do: a value never holds one, as it is written.
+    QString lines = text;
+    lines.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace(u'\r', u'\n');
+    for (const QString& line : lines.split(u'\n')) {
         const QString trimmed = TrimBlanks(line);
         if (trimmed.isEmpty()) continue;
         if (trimmed.startsWith(u'[') && trimmed.endsWith(u']') && trimmed.size() >= 2) {

@@ -1,7 +1,15 @@
 #include "app/controls/key_filter.h"
 
+#include <QAction>
+#include <QClipboard>
+#include <QComboBox>
+#include <QContextMenuEvent>
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <QKeyEvent>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMouseEvent>
 #include <QWidget>
 
 #include "app/model/value_text.h"
@@ -38,7 +46,34 @@ int KeyOf(char character) {
     return Qt::Key_unknown;
 }
 
+// The desktop's editing shortcuts other than paste: they type nothing, so no filter looks at them.
+bool IsEditingShortcut(const QKeyEvent& event) {
+    for (const QKeySequence::StandardKey shortcut :
+         {QKeySequence::SelectAll, QKeySequence::Copy, QKeySequence::Cut, QKeySequence::Undo,
+          QKeySequence::Redo}) {
+        if (event.matches(shortcut)) return true;
+    }
+    return false;
+}
+
+// The edit a paste into the watched widget lands in: the widget itself or an editable combo's edit.
+QLineEdit* PasteTarget(QObject* watched) {
+    if (auto* edit = qobject_cast<QLineEdit*>(watched)) return edit;
+    if (auto* combo = qobject_cast<QComboBox*>(watched)) return combo->lineEdit();
+    return nullptr;
+}
+
 }  // namespace
+
+QString FilteredPaste(const QString& text, const std::function<char(char)>& filter) {
+    std::string kept;
+    for (const char character : platform::ToCp1251(text)) {
+        // A control character in a text is no key: it does not stand for Backspace or Enter.
+        if (static_cast<unsigned char>(character) < 0x20 || character == 0x7F) continue;
+        if (const char result = filter(character)) kept += result;
+    }
+    return platform::FromCp1251(kept);
+}
 
 char FilterNumericKey(char key) {
     if (KeptAsTyped(key)) return key;
@@ -82,9 +117,55 @@ std::optional<std::string> TypedCharacters(const QKeyEvent& event) {
 KeyPressFilter::KeyPressFilter(QObject* parent, std::function<char(char)> filter)
     : QObject(parent), filter_(std::move(filter)) {}
 
+void KeyPressFilter::Paste(QLineEdit* edit, const QString& text) const {
+    if (edit->isReadOnly()) return;
+    const QString kept = FilteredPaste(text, filter_);
+    // Like a key the filter drops, a text it drops entirely leaves the edit as it was.
+    if (!kept.isEmpty()) edit->insert(kept);
+}
+
+bool KeyPressFilter::PasteEvent(QObject* watched, QEvent* event) {
+    QLineEdit* edit = PasteTarget(watched);
+    if (edit == nullptr) return false;
+    switch (event->type()) {
+        case QEvent::ContextMenu: {
+            if (edit->contextMenuPolicy() != Qt::DefaultContextMenu) return false;
+            // The edit's own menu, with its paste going through the filter.
+            QMenu* menu = edit->createStandardContextMenu();
+            const QString pasteText = QLineEdit::tr("&Paste");
+            for (QAction* action : menu->actions()) {
+                if (!action->text().startsWith(pasteText)) continue;
+                action->disconnect(edit);
+                connect(action, &QAction::triggered, edit,
+                        [this, edit] { Paste(edit, QGuiApplication::clipboard()->text()); });
+            }
+            menu->setAttribute(Qt::WA_DeleteOnClose);
+            menu->popup(static_cast<QContextMenuEvent*>(event)->globalPos());
+            return true;
+        }
+        case QEvent::MouseButtonRelease: {
+            // The X11 selection's paste by the middle button.
+            const auto* mouse = static_cast<QMouseEvent*>(event);
+            if (mouse->button() != Qt::MiddleButton || !QGuiApplication::clipboard()->supportsSelection())
+                return false;
+            edit->deselect();
+            Paste(edit, QGuiApplication::clipboard()->text(QClipboard::Selection));
+            return true;
+        }
+        default:
+            return false;
+    }
+}
+
 bool KeyPressFilter::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() != QEvent::KeyPress || redelivering_ || !filter_) return false;
+    if (redelivering_ || !filter_) return false;
+    if (event->type() != QEvent::KeyPress) return PasteEvent(watched, event);
     const auto* key = static_cast<const QKeyEvent*>(event);
+    if (IsEditingShortcut(*key)) return false;
+    if (key->matches(QKeySequence::Paste)) {
+        if (QLineEdit* edit = PasteTarget(watched)) Paste(edit, QGuiApplication::clipboard()->text());
+        return true;
+    }
     const std::optional<std::string> typed = TypedCharacters(*key);
     if (!typed) return false;
     std::string kept;
@@ -103,8 +184,10 @@ bool KeyPressFilter::eventFilter(QObject* watched, QEvent* event) {
 
 KeyPressFilter* InstallKeyFilter(QWidget* widget, std::function<char(char)> filter) {
     auto* keyFilter = new KeyPressFilter(widget, std::move(filter));
-    // An input method would hand the characters over in events this filter never sees.
+    // An input method would hand the characters over in events this filter never sees, and so
+    // would a dropped text; the class library's edit takes none either.
     widget->setAttribute(Qt::WA_InputMethodEnabled, false);
+    widget->setAcceptDrops(false);
     widget->installEventFilter(keyFilter);
     return keyFilter;
 }

@@ -6,6 +6,8 @@
 #include <string>
 
 class QKeyEvent;
+class QLineEdit;
+class QString;
 class QWidget;
 
 // Numeric entry is filtered key by key. A filter takes the typed character in code page 1251
@@ -27,8 +29,13 @@ char FilterListOnlyKey(char key);
 // control character, as Ctrl+C types 3.
 std::optional<std::string> TypedCharacters(const QKeyEvent& event);
 
+// A pasted text after the filter: each character as if typed, control characters left out.
+QString FilteredPaste(const QString& text, const std::function<char(char)>& filter);
+
 // Runs every typed character of the widget's key presses through a filter: the key goes on as
-// typed, with the filter's characters instead, or not at all.
+// typed, with the filter's characters instead, or not at all. The desktop's editing shortcuts
+// (select all, copy, cut, undo, redo) pass; a pasted text goes through the filter, by the keys,
+// the edit's menu or the middle button; the widget takes no dropped text.
 class KeyPressFilter : public QObject {
     Q_OBJECT
   public:
@@ -38,6 +45,9 @@ class KeyPressFilter : public QObject {
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
+    bool PasteEvent(QObject* watched, QEvent* event);
+    void Paste(QLineEdit* edit, const QString& text) const;
+
     std::function<char(char)> filter_;
     bool redelivering_ = false;
 };

@@ -270,15 +270,28 @@ void TFrameMeas::RefreshChannelRows() {
 
 void TFrameMeas::ReferenceFromInstrument(bool automatic) {
     if (automatic) {
-        const QSignalBlocker quiet(cbPetlSource);
-        cbPetlSource->setCurrentIndex(0);
-        cbPetlSource->setEnabled(false);
+        {
+            const QSignalBlocker quiet(cbPetlSource);
+            cbPetlSource->setCurrentIndex(0);
+            cbPetlSource->setEnabled(false);
+        }
+        // The reference edit follows the source it now shows: no hand entry stays open.
+        cbPetlSourceChange();
     } else {
         cbPetlSource->setEnabled(true);
     }
 }
 
-void TFrameMeas::cbPetlSourceChange() { eb_P_etl->setReadOnly(cbPetlSource->currentIndex() != 1); }
+void TFrameMeas::cbPetlSourceChange() {
+    // While the reference's units come from the instrument, so does the reference: whatever set
+    // the source (a project's stored item), it stays on the instrument.
+    if (Hooks.referenceUnitsFromInstrument && Hooks.referenceUnitsFromInstrument() &&
+        cbPetlSource->currentIndex() != 0) {
+        const QSignalBlocker quiet(cbPetlSource);
+        cbPetlSource->setCurrentIndex(0);
+    }
+    eb_P_etl->setReadOnly(cbPetlSource->currentIndex() != 1);
+}
 
 void TFrameMeas::cbTypeGraphChange() { FrameGraph1->SetGraphType(cbTypeGraph->currentIndex()); }
 
@@ -411,10 +424,13 @@ void TFrameMeas::SetupUncertainty() {
 void TFrameMeas::BitBtn_WriteClick() {
     // The results rows remember the protocol row this press fills, if it fills one.
     const int rowToFill = CurrentRow != nullptr && MeasCount < kProtocolRowLimit ? MeasCount : -1;
+    std::vector<int> channels;
     for (int channel = 1; channel <= 4; ++channel) {
-        if (IsChannelSelected(channel) && freshInRun_[channel - 1])
-            AddResultRow(Hooks.resultRows, SetupRecord, CurrentRow, channel, rowToFill);
+        if (IsChannelSelected(channel) && freshInRun_[channel - 1]) channels.push_back(channel);
     }
+    // A press whose results rows cannot be made records no protocol row either: that row could
+    // be neither seen nor removed on the results page.
+    if (!AddResultRows(Hooks.resultRows, SetupRecord, CurrentRow, channels, rowToFill)) return;
     if (rowToFill < 0) return;
     std::uint8_t* protocolRow = MeasProtocol.data() + static_cast<std::size_t>(MeasCount) * kCurrentRowSize;
     std::memcpy(protocolRow, CurrentRow, kCurrentRowSize);

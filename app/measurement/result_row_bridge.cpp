@@ -5,15 +5,21 @@
 #include "app/model/record_fields.h"
 #include "app/model/setup_record.h"
 
-void AddResultRow(const ResultRowHooks& hooks, const std::uint8_t* setupRecord,
-                  const std::uint8_t* currentRow, int channel, int protocolRow) {
-    if (setupRecord == nullptr || currentRow == nullptr || channel < 1 || channel > 4 ||
-        !hooks.tuneFromForm || !hooks.addResultPoint)
-        return;
-    if (!hooks.tuneFromForm()) return;
-    const std::size_t at = MeasBlockOffset(channel);
-    const float reference = FromKPa(ChannelText(setupRecord, channel, channel::UnitsText),
-                                    ReadFloat32(currentRow, MeasBlockOffset(0) + block::Pressure));
-    hooks.addResultPoint(channel, ReadFloat32(currentRow, at + block::Error),
-                         ReadFloat32(currentRow, at + block::Pressure), reference, protocolRow);
+bool AddResultRows(const ResultRowHooks& hooks, const std::uint8_t* setupRecord,
+                   const std::uint8_t* currentRow, const std::vector<int>& channels, int protocolRow) {
+    // Without the records or the pages there is no row to make, and nothing to hold the press back.
+    if (channels.empty() || setupRecord == nullptr || currentRow == nullptr || !hooks.tuneFromForm ||
+        !hooks.addResultPoint)
+        return true;
+    // Once for the press: a set-up that does not apply says so once, and no channel gets a row.
+    if (!hooks.tuneFromForm()) return false;
+    const float referenceKPa = ReadFloat32(currentRow, MeasBlockOffset(0) + block::Pressure);
+    for (const int channel : channels) {
+        if (channel < 1 || channel > 4) continue;
+        const std::size_t at = MeasBlockOffset(channel);
+        const float reference = FromKPa(ChannelText(setupRecord, channel, channel::UnitsText), referenceKPa);
+        hooks.addResultPoint(channel, ReadFloat32(currentRow, at + block::Error),
+                             ReadFloat32(currentRow, at + block::Pressure), reference, protocolRow);
+    }
+    return true;
 }

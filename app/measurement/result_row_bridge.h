@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <vector>
 
 // What "Записать" reaches on other pages to add results rows, wired by the main window.
 struct ResultRowHooks {
@@ -13,8 +14,10 @@ struct ResultRowHooks {
         addResultPoint;
 };
 
-// Adds the results row of channel 1..4 from the current measurement, with the reference in the
-// channel's units, after applying the set-up page again; no row when that apply fails or a record
-// or hook is missing. protocolRow is the protocol row this "Записать" fills, -1 when it fills none.
-void AddResultRow(const ResultRowHooks& hooks, const std::uint8_t* setupRecord,
-                  const std::uint8_t* currentRow, int channel, int protocolRow);
+// The results rows of one "Записать": applies the set-up page once, then adds a row for each of the
+// channels 1..4 from the current measurement, with the reference in the channel's units. False,
+// with no row added, when the set-up does not apply: the press then records nothing at all. No
+// channel, a missing record or a missing page adds no row and needs no apply. protocolRow is the
+// protocol row this "Записать" fills, -1 when it fills none.
+bool AddResultRows(const ResultRowHooks& hooks, const std::uint8_t* setupRecord,
+                   const std::uint8_t* currentRow, const std::vector<int>& channels, int protocolRow);

@@ -1,5 +1,6 @@
 #include "app/project/component_walk.h"
 
+#include <QComboBox>
 #include <QStackedWidget>
 #include <algorithm>
 
@@ -51,6 +52,18 @@ void WalkComponents(platform::TMemIniFile& ini, bool save, QObject* component,
     for (const QPointer<QObject>& child : ChildrenInOrder(component)) {
         if (child) WalkComponents(ini, save, child, restored);
     }
+}
+
+void SelectFirstItems(QObject* component) {
+    if (component == nullptr) return;
+    const StoredKind kind = StoredKindOf(component);
+    if (kind == StoredKind::ComboBox || kind == StoredKind::ListBox) {
+        const auto* combo = qobject_cast<const QComboBox*>(component);
+        // A typed text is something the combo shows.
+        if (StateOf(component, kind).toInt() < 0 && (combo == nullptr || combo->currentText().isEmpty()))
+            PutState(component, kind, -1);
+    }
+    for (const QPointer<QObject>& child : ChildrenInOrder(component)) SelectFirstItems(child);
 }
 
 void SaveRestoreForms(platform::TMemIniFile& ini, bool save, const std::vector<QObject*>& forms) {

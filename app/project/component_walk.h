@@ -35,6 +35,10 @@ void SaveRestoreComponent(platform::TMemIniFile& ini, bool save, QObject* compon
 void WalkComponents(platform::TMemIniFile& ini, bool save, QObject* component,
                     std::vector<RestoredComponent>* restored = nullptr);
 
+// Every combo box and list box inside the component that has items but shows none selects its
+// first item, as a load leaves them; no handler runs.
+void SelectFirstItems(QObject* component);
+
 // Walks the forms in their order. After a load, a component whose state a later component's
 // handler changed (the set-up page's model combo picks a unit, say) gets its stored state back
 // and runs its event again: the file holds the state the controls had when it was saved.

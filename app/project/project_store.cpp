@@ -32,7 +32,12 @@ int LoadSave(const ProjectScope& scope, const QString& fileName, bool save) {
         if (save && !settings.UpdateFile()) return kProjectFileError;
     }
     const QString path = fileName.isEmpty() ? scope.settingsPath : fileName;
-    if (!save && !QFileInfo::exists(path)) return kProjectMissing;
+    if (!save && !QFileInfo::exists(path)) {
+        // The forms' values stay, but a list showing no item would be saved as none and come back
+        // as the first one: it shows the first one now, as after any load.
+        for (QObject* form : scope.forms) SelectFirstItems(form);
+        return kProjectMissing;
+    }
 
     platform::TMemIniFile project(path);
     if (!CanUse(project, save)) return kProjectFileError;

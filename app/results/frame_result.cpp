@@ -218,6 +218,9 @@ void TFrame_Results::BitBtnRemoveLineClick() {
     const int measCount = protocol.count != nullptr ? *protocol.count : 0;
     const PointRemoval plan = PlanPointRemoval(entries, selected, measCount);
 
+    // With the chosen row current, the list would make the row that takes its place current and
+    // selected while it is being removed, and draw it without its texts.
+    ListViewResults->selectionModel()->clear();
     for (auto it = plan.removed.rbegin(); it != plan.removed.rend(); ++it)
         delete ListViewResults->takeTopLevelItem(*it);
     for (int i = 0; i < ListViewResults->topLevelItemCount(); ++i) {

@@ -40,6 +40,9 @@ public:
     void BitBtn_ApplyClick(QObject* sender);
     void BitBtn_UndoClick(QObject* sender);
     int TuneFromForm(std::uint8_t* record);
+    // TuneFromForm for a recording made on another page ("Записать"): when the page does not
+    // apply, it says so whichever page is shown, after the messages of the checks, if any.
+    int TuneForRecording(std::uint8_t* record);
     int TuneToForm(std::uint8_t* record);
     int ParseFloatCell(int row, int column, float& out) const;
     // The method document of a sensor name from the method-document grid, or an empty text.

@@ -187,4 +187,12 @@ void TFrameTune::BitBtn_ApplyClick(QObject*) {
     if (CanShowMessages()) ShowError(U("Указаны неверные значения!"), U("Ошибка"));
 }
 
+int TFrameTune::TuneForRecording(std::uint8_t* record) {
+    if (TuneFromForm(record) == 0) return 0;
+    // Some checks fail without a message of their own (equal range limits): the user pressed a
+    // button and learns why nothing was recorded.
+    ShowError(U("Указаны неверные значения!"), U("Ошибка"));
+    return -1;
+}
+
 void TFrameTune::BitBtn_UndoClick(QObject*) { TuneToForm(SetupPtr); }

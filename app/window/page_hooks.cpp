@@ -48,9 +48,9 @@ void TFormMain::WirePageHooks() {
         .showWorkName = [this](int index) { ShowWorkName(index); },
         .referenceClassIndex = [this] { return FrameTune1->cbGHV_class->currentIndex(); },
         .referenceUnitsFromInstrument = [this] { return FrameTune1->cbGHVunitsFromZKV->isChecked(); },
-        // "Записать" applies the set-up again before each results row.
+        // "Записать" applies the set-up again before its results rows.
         .resultRows = {
-            .tuneFromForm = [this] { return FrameTune1->TuneFromForm(SetupRecord) == 0; },
+            .tuneFromForm = [this] { return FrameTune1->TuneForRecording(SetupRecord) == 0; },
             .addResultPoint = [this](int channel, float error, float measured, float reference, int protocolRow) {
                 Frame_Results1->AddResultPoint(channel, error, measured, reference, protocolRow);
             },

@@ -176,29 +176,32 @@ TEST_F(ResultsEndToEnd, ThreeRecordsGiveSixRowsThatRemovalAndClearingKeepInStepW
     EXPECT_EQ(WorkState, WorkMeasurement);
 }
 
-TEST_F(ResultsEndToEnd, ARecordWhoseSetupDoesNotApplyAddsNoRowsAndKeepsItsProtocolRow) {
+// A protocol row without results rows could be neither seen nor removed, yet the protocol would
+// print it: a press whose set-up does not apply records nothing, and says why once.
+TEST_F(ResultsEndToEnd, ARecordWhoseSetupDoesNotApplyRecordsNothing) {
     sweep(50.0, 12.0, 5.0);
     tune->Edit_Kf_Fault->setText("2");
     meas->BitBtn_Write->click();
-    const QString message = U("Значение коэффициента погрешности должно быть в диапазоне 0...1");
-    EXPECT_EQ(dialogs.texts(), (std::vector<QString>{message, message})) << "once per ticked channel";
+    EXPECT_EQ(dialogs.texts(),
+              (std::vector<QString>{U("Значение коэффициента погрешности должно быть в диапазоне 0...1"),
+                                    U("Указаны неверные значения!")}))
+        << "one apply for the press, not one per ticked channel";
     EXPECT_TRUE(shown().empty());
-    ASSERT_EQ(meas->MeasCount, 1);
+    EXPECT_EQ(meas->MeasCount, 0);
+    EXPECT_EQ(protocolRow(0), std::vector<std::uint8_t>(kCurrentRowSize, 0));
     EXPECT_FALSE(results->BitBtnClear->isEnabled());
-    const std::vector<std::uint8_t> unmatched = protocolRow(0);
 
     tune->Edit_Kf_Fault->setText("1");
     sweep(60.0, 13.0, 6.0);
-    const std::vector<Expected> second = record(1);
-    EXPECT_EQ(shown(), second);
-    ASSERT_EQ(meas->MeasCount, 2);
+    const std::vector<Expected> first = record(1);
+    EXPECT_EQ(shown(), first);
+    ASSERT_EQ(meas->MeasCount, 1);
 
     dialogs.shown.clear();
     removeSelected(0);
     EXPECT_TRUE(shown().empty());
-    EXPECT_EQ(meas->MeasCount, 1);
-    EXPECT_EQ(protocolRow(0), unmatched) << "the point's own protocol row went, not the one before it";
-    EXPECT_EQ(protocolRow(1), std::vector<std::uint8_t>(kCurrentRowSize, 0));
+    EXPECT_EQ(meas->MeasCount, 0) << "the point's protocol row went, and no other was left behind";
+    EXPECT_EQ(protocolRow(0), std::vector<std::uint8_t>(kCurrentRowSize, 0));
 }
 
 TEST_F(ResultsEndToEnd, TheReportButtonsLeaveTheAnswerTimeOutAndARunningMeasurementAlone) {

@@ -1,15 +1,20 @@
+#include "app/controls/key_filter.h"
+
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
+#include <QContextMenuEvent>
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QMenu>
+#include <QTest>
 #include <optional>
 #include <string>
 
-#include "app/controls/key_filter.h"
 #include "platform/utf8_literal.h"
 #include "tests/support/printers.h"
 #include "tests/support/qt_application.h"
@@ -119,16 +124,53 @@ TEST_F(TypedKeys, KeysThatTypeNothingPass) {
     EXPECT_EQ(edit.text(), U("1"));
 }
 
-TEST_F(TypedKeys, PasteByCtrlVIsDropped) {
-    QGuiApplication::clipboard()->setText(U("abc"));
-    QLineEdit plain;
-    Press(&plain, Qt::Key_V, QString(), Qt::ControlModifier);
-    ASSERT_EQ(plain.text(), U("abc")) << "an unfiltered edit pastes";
+TEST(KeyFilters, APastedTextIsFilteredAsTypedKeysWithoutItsControlCharacters) {
+    const struct {
+        const char* pasted;
+        char (*filter)(char);
+        const char* kept;
+    } cases[] = {
+        {"1,5 kPa", FilterNumericKey, "1.5"},   {"-2e-3\r\n", FilterTuneNumberKey, "-2E-3"},
+        {"12\b3\t4", FilterIntegerKey, "1234"},  // a Backspace in a text erases nothing
+        {"ю1Б", FilterNumericKey, ".1."},       {"abc", FilterNumericKey, ""},
+        {"кПа", FilterListOnlyKey, ""},
+    };
+    for (const auto& c : cases) EXPECT_EQ(FilteredPaste(U(c.pasted), c.filter), U(c.kept)) << c.pasted;
+}
+
+TEST_F(TypedKeys, APasteByTheKeysTheMenuOrADropGoesThroughTheFilter) {
+    QGuiApplication::clipboard()->setText(U("1,5abc"));
     QLineEdit edit;
     InstallKeyFilter(&edit, FilterNumericKey);
-    Press(&edit, Qt::Key_V, QString(), Qt::ControlModifier);
-    Press(&edit, Qt::Key_V, U("\x16"), Qt::ControlModifier);
-    EXPECT_EQ(edit.text(), QString());
+    edit.setText("9");
+    QTest::keyClick(&edit, Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(edit.text(), U("91.5"));
+
+    // The edit's own context menu, its paste action triggered.
+    edit.setText("9");
+    edit.show();
+    QContextMenuEvent menuEvent(QContextMenuEvent::Mouse, QPoint(2, 2), edit.mapToGlobal(QPoint(2, 2)));
+    QCoreApplication::sendEvent(&edit, &menuEvent);
+    auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+    ASSERT_NE(menu, nullptr) << "the edit's menu";
+    const QString pasteText = QLineEdit::tr("&Paste");
+    QAction* paste = nullptr;
+    for (QAction* action : menu->actions()) {
+        if (action->text().startsWith(pasteText)) paste = action;
+    }
+    ASSERT_NE(paste, nullptr);
+    paste->trigger();
+    menu->close();
+    EXPECT_EQ(edit.text(), U("91.5"));
+
+    EXPECT_FALSE(edit.acceptDrops()) << "a dropped text would pass no filter";
+
+    // The X11 selection, pasted by the middle button where the desktop has one.
+    if (!QGuiApplication::clipboard()->supportsSelection()) return;
+    QGuiApplication::clipboard()->setText(U("3,25q"), QClipboard::Selection);
+    edit.setText("9");
+    QTest::mouseClick(&edit, Qt::MiddleButton, Qt::NoModifier, QPoint(edit.width() - 2, edit.height() / 2));
+    EXPECT_EQ(edit.text(), U("93.25"));
 }
 
 TEST_F(TypedKeys, SetUpFieldsTakeAnExponent) {

@@ -13,6 +13,7 @@
 #include <QTest>
 #include <QTimer>
 #include <QTreeWidget>
+#include <functional>
 #include <initializer_list>
 #include <string>
 #include <vector>
@@ -23,6 +24,7 @@
 #include "app/model/current_row.h"
 #include "app/model/record_fields.h"
 #include "app/model/setup_record.h"
+#include "app/results/frame_result.h"
 #include "app/setup/frame_tune.h"
 #include "platform/utf8_literal.h"
 #include "tests/app/simulator_window_fixture.h"
@@ -93,6 +95,51 @@ TEST_F(MeasurementPage, StartRunsTheCycleIntoTheTableAndStopEndsIt) {
     EXPECT_FALSE(meas->BitBtn_Start->isHidden());
     EXPECT_FALSE(meas->BitBtn_Write->isEnabled());
     EXPECT_FALSE(meas->FrameGraph1->Timer1->isActive());
+}
+
+// A press whose set-up does not apply records nothing: no results row and no protocol row, which
+// the results page could neither show nor remove. The set-up page says why, once.
+TEST_F(MeasurementPage, WriteRecordsNothingWhenTheSetupDoesNotApply) {
+    TFrameTune* tune = window->FrameTune1;
+    const QTreeWidget* results = window->Frame_Results1->ListViewResults;
+    meas->BitBtn_StartClick();
+    ASSERT_TRUE(runToPause());
+    meas->BitBtn_WriteClick();
+    ASSERT_EQ(meas->MeasCount, 1);
+    ASSERT_EQ(results->topLevelItemCount(), 1) << "channel 3 has no pressure of its own";
+    ASSERT_TRUE(dialogs.shown.empty());
+
+    const struct {
+        const char* what;
+        std::function<void()> breakIt;
+        std::function<void()> mendIt;
+        std::vector<QString> messages;
+    } cases[] = {
+        {"a factor out of range",
+         [&] { tune->Edit_Kf_Fault->setText("2"); },
+         [&] { tune->Edit_Kf_Fault->setText("1"); },
+         {U("Значение коэффициента погрешности должно быть в диапазоне 0...1"),
+          U("Указаны неверные значения!")}},
+        {"equal range limits, which have no message of their own",
+         [&] { tune->SetCellText(3, 4, "100"); },
+         [&] { tune->SetCellText(3, 4, "0"); },
+         {U("Указаны неверные значения!")}},
+    };
+    for (const auto& c : cases) {
+        dialogs.shown.clear();
+        c.breakIt();
+        meas->BitBtn_WriteClick();
+        EXPECT_EQ(meas->MeasCount, 1) << c.what;
+        EXPECT_EQ(results->topLevelItemCount(), 1) << c.what;
+        EXPECT_EQ(dialogs.texts(), c.messages) << c.what;
+        c.mendIt();
+    }
+    dialogs.shown.clear();
+    meas->BitBtn_WriteClick();
+    EXPECT_EQ(meas->MeasCount, 2);
+    EXPECT_EQ(results->topLevelItemCount(), 2);
+    EXPECT_TRUE(dialogs.shown.empty());
+    meas->BitBtn_StopClick();
 }
 
 TEST_F(MeasurementPage, LeavingThePagePausesAndComingBackResumesWithTheGraphKept) {

@@ -67,7 +67,7 @@ TEST_F(ResultRowBridge, ThePointCarriesTheRowsErrorAndPressureAndTheReferenceInT
         units(c.units);
         points.clear();
         dialogs.shown.clear();
-        AddResultRow(hooks, setup.data(), current.data(), 2, 7);
+        EXPECT_TRUE(AddResultRows(hooks, setup.data(), current.data(), {2}, 7));
         ASSERT_EQ(points.size(), 1u) << c.units;
         EXPECT_EQ(points[0].channel, 2);
         EXPECT_EQ(points[0].error, 0.1f);
@@ -78,14 +78,27 @@ TEST_F(ResultRowBridge, ThePointCarriesTheRowsErrorAndPressureAndTheReferenceInT
     }
 }
 
+TEST_F(ResultRowBridge, OnePressAppliesTheSetupOnceForAllItsChannels) {
+    units("МПа");
+    SetChannelText(setup.data(), 4, channel::UnitsText, U("кПа"));
+    EXPECT_TRUE(AddResultRows(hooks, setup.data(), current.data(), {2, 4}, 3));
+    EXPECT_EQ(applies, 1);
+    ASSERT_EQ(points.size(), 2u);
+    EXPECT_EQ(points[0].channel, 2);
+    EXPECT_FLOAT_EQ(points[0].reference, 0.1f);
+    EXPECT_EQ(points[1].channel, 4);
+    EXPECT_FLOAT_EQ(points[1].reference, 100.0f);
+    EXPECT_EQ(points[1].protocolRow, 3);
+}
+
 TEST_F(ResultRowBridge, NoRowWhenTheSetupDoesNotApplyOrSomethingIsMissing) {
     units("МПа");
     applyPasses = false;
-    AddResultRow(hooks, setup.data(), current.data(), 2, 0);
-    EXPECT_EQ(applies, 1) << "the set-up page is applied before each row";
+    EXPECT_FALSE(AddResultRows(hooks, setup.data(), current.data(), {1, 2}, 0))
+        << "the press records nothing";
+    EXPECT_EQ(applies, 1) << "one apply, so its messages come once";
     EXPECT_TRUE(points.empty());
 
-    applyPasses = true;
     applies = 0;
     ResultRowHooks noResultsPage = hooks;
     noResultsPage.addResultPoint = nullptr;
@@ -96,18 +109,23 @@ TEST_F(ResultRowBridge, NoRowWhenTheSetupDoesNotApplyOrSomethingIsMissing) {
         const ResultRowHooks* hooks;
         const std::uint8_t* setup;
         const std::uint8_t* current;
-        int channel;
+        std::vector<int> channels;
     } cases[] = {
-        {"no set-up record", &hooks, nullptr, current.data(), 2},
-        {"no current row", &hooks, setup.data(), nullptr, 2},
-        {"no results page", &noResultsPage, setup.data(), current.data(), 2},
-        {"no set-up page", &noSetupPage, setup.data(), current.data(), 2},
-        {"channel 0", &hooks, setup.data(), current.data(), 0},
-        {"channel 5", &hooks, setup.data(), current.data(), 5},
+        {"no channel", &hooks, setup.data(), current.data(), {}},
+        {"no set-up record", &hooks, nullptr, current.data(), {2}},
+        {"no current row", &hooks, setup.data(), nullptr, {2}},
+        {"no results page", &noResultsPage, setup.data(), current.data(), {2}},
+        {"no set-up page", &noSetupPage, setup.data(), current.data(), {2}},
     };
-    for (const auto& c : cases) AddResultRow(*c.hooks, c.setup, c.current, c.channel, 0);
+    for (const auto& c : cases) {
+        EXPECT_TRUE(AddResultRows(*c.hooks, c.setup, c.current, c.channels, 0))
+            << c.what << ": no row to make holds nothing back";
+    }
     EXPECT_EQ(applies, 0);
     EXPECT_TRUE(points.empty());
+    applyPasses = true;
+    EXPECT_TRUE(AddResultRows(hooks, setup.data(), current.data(), {0, 5}, 0));
+    EXPECT_TRUE(points.empty()) << "channels outside 1..4 get no row";
     EXPECT_TRUE(dialogs.shown.empty());
 }
 

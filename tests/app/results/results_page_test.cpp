@@ -4,6 +4,7 @@
 #include <QCoreApplication>
 #include <QGroupBox>
 #include <QHeaderView>
+#include <QImage>
 #include <QMessageBox>
 #include <QMouseEvent>
 #include <QPushButton>
@@ -229,22 +230,20 @@ TEST_F(ResultsPage, ClearingEmptiesTheTableTheCountersAndTheWholeProtocol) {
     EXPECT_EQ(rows(), std::vector<QString>{"3:1"});
 }
 
-// The real path: a mouse press selects the row and the question is Qt's own box.
-TEST_F(ResultsPage, AMouseSelectionAndTheRealQuestionRemoveAPoint) {
-    press({1});
-    press({1});
-    page.resize(900, 400);
-    page.show();
-    QWidget* viewport = page.ListViewResults->viewport();
-    const QPoint at = page.ListViewResults->visualItemRect(page.ListViewResults->topLevelItem(1)).center();
+// A press and release of the left button on the row, as the mouse gives them.
+void ClickRow(QTreeWidget* list, int row) {
+    QWidget* viewport = list->viewport();
+    const QPoint at = list->visualItemRect(list->topLevelItem(row)).center();
     QMouseEvent down(QEvent::MouseButtonPress, at, viewport->mapToGlobal(at), Qt::LeftButton, Qt::LeftButton,
                      Qt::NoModifier);
     QMouseEvent up(QEvent::MouseButtonRelease, at, viewport->mapToGlobal(at), Qt::LeftButton, Qt::NoButton,
                    Qt::NoModifier);
     QCoreApplication::sendEvent(viewport, &down);
     QCoreApplication::sendEvent(viewport, &up);
-    ASSERT_TRUE(page.BitBtnRemoveLine->isEnabled());
+}
 
+// Presses the button with Qt's own question box, answered by its Yes button; gives the question.
+QString RemoveWithTheRealBox(QPushButton* remove) {
     platform::Dialogs* scripted = platform::SetDialogs(nullptr);
     QString asked;
     QTimer::singleShot(0, [&asked] {
@@ -257,12 +256,52 @@ TEST_F(ResultsPage, AMouseSelectionAndTheRealQuestionRemoveAPoint) {
         ADD_FAILURE() << "no Yes";
         box->close();
     });
-    page.BitBtnRemoveLine->click();
+    remove->click();
     platform::SetDialogs(scripted);
-    EXPECT_EQ(asked, U("Удалить записи точки № 2 ?"));
+    return asked;
+}
+
+// The dark pixels of a row as the list paints it now: its texts.
+int InkOfRow(QTreeWidget* list, int row) {
+    const QImage image = list->viewport()->grab().toImage();
+    const QRect rect = list->visualItemRect(list->topLevelItem(row)) & image.rect();
+    int ink = 0;
+    for (int y = rect.top(); y <= rect.bottom(); ++y) {
+        for (int x = rect.left(); x <= rect.right(); ++x) ink += qGray(image.pixel(x, y)) < 100 ? 1 : 0;
+    }
+    return ink;
+}
+
+// The real path: a mouse press selects the row and the question is Qt's own box.
+TEST_F(ResultsPage, AMouseSelectionAndTheRealQuestionRemoveAPoint) {
+    press({1});
+    press({1});
+    page.resize(900, 400);
+    page.show();
+    ClickRow(page.ListViewResults, 1);
+    ASSERT_TRUE(page.BitBtnRemoveLine->isEnabled());
+    EXPECT_EQ(RemoveWithTheRealBox(page.BitBtnRemoveLine), U("Удалить записи точки № 2 ?"));
     EXPECT_EQ(rows(), std::vector<QString>{"1:1"});
     EXPECT_EQ(measCount, 1);
     EXPECT_TRUE(protocolRowIs(0, 1));
+}
+
+// The list itself would make the next row current and selected while the chosen one goes, and
+// paint it without its texts until the next click.
+TEST_F(ResultsPage, TheRowThatTakesARemovedRowsPlaceIsDrawnAtOnce) {
+    for (int i = 0; i < 3; ++i) press({1});
+    page.resize(900, 400);
+    page.show();
+    ClickRow(page.ListViewResults, 1);
+    ASSERT_TRUE(page.BitBtnRemoveLine->isEnabled());
+    const int inkOfARow = InkOfRow(page.ListViewResults, 2);
+    ASSERT_GT(inkOfARow, 0);
+    RemoveWithTheRealBox(page.BitBtnRemoveLine);
+    ASSERT_EQ(rows(), (std::vector<QString>{"1:1", "1:2"}));
+    EXPECT_GT(InkOfRow(page.ListViewResults, 1), inkOfARow / 2)
+        << "the former point 3 is painted with its texts";
+    EXPECT_TRUE(page.ListViewResults->selectedItems().isEmpty()) << "no row is chosen after a removal";
+    EXPECT_FALSE(page.BitBtnRemoveLine->isEnabled());
 }
 
 }  // namespace

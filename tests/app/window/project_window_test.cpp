@@ -186,12 +186,17 @@ TEST_F(ProjectWindow, EveryComponentOfEveryPageSurvivesARoundTrip) {
     window->FrameTune1->cbZavNo->addItems({"A1", "B2"});
     const std::vector<QObject*> components = StoredComponents(forms());
     ASSERT_GE(components.size(), 40u);
+    // The ticked automatic units box of round 1 holds the reference source on the instrument.
+    QComboBox* source = window->FrameMeas1->cbPetlSource;
     ChangeEverything(components, 1);
+    ASSERT_TRUE(window->FrameTune1->cbGHVunitsFromZKV->isChecked());
+    source->setCurrentIndex(0);
     const auto saved = StatesOf(components);
     saveAs("p.zkv");
     ASSERT_EQ(ProjectFile, file("p.zkv"));
 
     ChangeEverything(components, 2);
+    source->setCurrentIndex(1);
     for (QObject* c : components) {
         const auto* combo = qobject_cast<QComboBox*>(c);
         const auto* list = qobject_cast<QListWidget*>(c);
@@ -461,6 +466,73 @@ TEST_F(ProjectWindow, TheAutomaticUnitsBoxRunsItsClickWhenLoaded) {
     EXPECT_TRUE(source->isEnabled());
     EXPECT_EQ(source->currentIndex(), 1);
     EXPECT_FALSE(window->FrameMeas1->eb_P_etl->isReadOnly()) << "the source's own event ran";
+}
+
+// A file whose box and source disagree (hand-made or damaged): the ticked box forces the source
+// combo's first item, and the reference edit follows the source it shows, on every load.
+TEST_F(ProjectWindow, TheTickedAutomaticUnitsBoxWinsOverAStoredHandSource) {
+    TFrameMeas* meas = window->FrameMeas1;
+    std::ofstream(folder.file("both.zkv"), std::ios::binary)
+        << "[FrameTune1]\r\ncbGHVunitsFromZKV=1\r\n[FrameMeas1]\r\ncbPetlSource=1\r\n";
+    for (int load = 1; load <= 2; ++load) {
+        open("both.zkv");
+        EXPECT_TRUE(window->FrameTune1->cbGHVunitsFromZKV->isChecked()) << "load " << load;
+        EXPECT_FALSE(meas->cbPetlSource->isEnabled()) << "load " << load;
+        EXPECT_EQ(meas->cbPetlSource->currentIndex(), 0) << "load " << load;
+        EXPECT_TRUE(meas->eb_P_etl->isReadOnly()) << "load " << load << ": no hand entry";
+    }
+    EXPECT_EQ(Messages(dialogs), std::vector<QString>{});
+}
+
+// A value with a lone CR in it: the file reads the CR as the end of its line, as it never writes
+// one, so what a load takes is what the next save writes.
+TEST_F(ProjectWindow, ALoneCarriageReturnEndsItsValueAndNoNameComesTwice) {
+    std::ofstream(folder.file("cr.zkv"), std::ios::binary)
+        << "[FrameTune1]\r\nComboBoxModel_1_str0=XY\rZ\r\nEditName=Ivanov\rPetrov\r\n";
+    const auto namesOf = [](const QComboBox* combo) {
+        QStringList names;
+        for (int i = 0; i < combo->count(); ++i) names << combo->itemText(i);
+        return names;
+    };
+    open("cr.zkv");
+    QComboBox* names = window->FrameTune1->ComboBoxModel_1;
+    const QStringList loaded = namesOf(names);
+    EXPECT_EQ(loaded.count("XY"), 1);
+    EXPECT_EQ(window->FrameTune1->EditName->text(), "Ivanov");
+    saveAs("cr2.zkv");
+    open("cr2.zkv");
+    EXPECT_EQ(namesOf(names), loaded) << "the saved list reads back as it was";
+    EXPECT_EQ(window->FrameTune1->EditName->text(), "Ivanov");
+    EXPECT_EQ(Messages(dialogs), std::vector<QString>{});
+}
+
+// First start finds no file: the forms' values stay, and a list with items shows its first item,
+// as after a load with keys missing; so a save writes what the controls show and reads back the same.
+TEST_F(ProjectWindow, ASaveWritesTheSelectionsTheControlsShowAndReadsBackTheSame) {
+    for (QObject* c : StoredComponents(forms())) {
+        const auto* combo = qobject_cast<QComboBox*>(c);
+        const auto* list = qobject_cast<QListWidget*>(c);
+        if (combo && combo->count() > 0) {
+            EXPECT_GE(combo->currentIndex(), 0) << c->objectName().toStdString();
+        }
+        if (list && list->count() > 0) {
+            EXPECT_GE(list->currentRow(), 0) << c->objectName().toStdString();
+        }
+    }
+    saveAs("first.zkv");
+    const std::string first = ReadBytes(folder.file("first.zkv"));
+    for (const auto& [section, lines] : Sections(first)) {
+        for (const std::string& entry : lines) {
+            // The reference serial list is empty: nothing to show.
+            if (entry.ends_with("=-1")) {
+                EXPECT_EQ(section + entry, "[FrameTune1]cbZavNo=-1");
+            }
+        }
+    }
+    open("first.zkv");
+    saveAs("second.zkv");
+    EXPECT_EQ(testing_support::Visible(ReadBytes(folder.file("second.zkv"))),
+              testing_support::Visible(first));
 }
 
 // A spin value beyond the spin's limits is clamped to them; the settings write then sends what the
