@@ -11,6 +11,7 @@
 #include <string>
 
 #include "tests/support/file_access.h"
+#include "tests/support/device_node.h"
 #include "tests/support/file_size_limit.h"
 #include "tests/support/printers.h"
 #include "tests/support/temp_folder.h"
@@ -289,7 +290,7 @@ TEST_F(MemIniFile, AFileThatCannotBeReadOrIsNoIniFileReadsAsAnInvalidEmptyIni) {
     // A FIFO without a writer would hang a plain open for ever, /dev/zero would never end: neither is
     // read, and neither counts as read.
     ASSERT_EQ(mkfifo(folder.file("fifo.ini").c_str(), 0600), 0);
-    ASSERT_EQ(symlink("/dev/zero", folder.file("zero.ini").c_str()), 0);
+    ASSERT_EQ(symlink(testing_support::DeviceLike(folder, "zero").c_str(), folder.file("zero.ini").c_str()), 0);
     for (const char* name : {"folder.ini", "fifo.ini", "zero.ini"}) {
         EXPECT_FALSE(TMemIniFile(path(name)).IsValid()) << name;
         EXPECT_FALSE(TMemIniFile(path(name)).IsReadable()) << name;
@@ -418,7 +419,9 @@ TEST_F(MemIniFile, AnUpdateWritesOnlyOverARegularFileItCouldRead) {
     EXPECT_TRUE(S_ISLNK(info.st_mode));
     EXPECT_EQ(readBytes("target.zkv"), "[A]\r\nk=2\r\n\r\n");
 
-    ASSERT_EQ(symlink("/dev/null", folder.file("null.zkv").c_str()), 0);
+    const std::string null = testing_support::DeviceLike(folder, "null");
+    ASSERT_FALSE(null.empty());
+    ASSERT_EQ(symlink(null.c_str(), folder.file("null.zkv").c_str()), 0);
     ASSERT_EQ(mkfifo(folder.file("fifo.zkv").c_str(), 0600), 0);
     for (const char* name : {"null.zkv", "fifo.zkv"}) {
         TMemIniFile ini(path(name));
@@ -427,7 +430,7 @@ TEST_F(MemIniFile, AnUpdateWritesOnlyOverARegularFileItCouldRead) {
     }
     ASSERT_EQ(lstat(folder.file("null.zkv").c_str(), &info), 0);
     EXPECT_TRUE(S_ISLNK(info.st_mode));
-    ASSERT_EQ(stat("/dev/null", &info), 0);
+    ASSERT_EQ(stat(null.c_str(), &info), 0);
     EXPECT_TRUE(S_ISCHR(info.st_mode));
     ASSERT_EQ(lstat(folder.file("fifo.zkv").c_str(), &info), 0);
     EXPECT_TRUE(S_ISFIFO(info.st_mode));

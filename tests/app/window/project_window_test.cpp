@@ -39,6 +39,7 @@
 #include "platform/mem_ini_file.h"
 #include "tests/app/window_fixture.h"
 #include "tests/support/file_access.h"
+#include "tests/support/device_node.h"
 #include "tests/support/file_size_limit.h"
 #include "tests/support/printers.h"
 
@@ -633,7 +634,9 @@ TEST_F(ProjectWindow, ASaveThatCannotBeMadeKeepsTheOldFileAndSaysSo) {
     }));
     EXPECT_EQ(ReadBytes(folder.file("p.zkv")), old);
 
-    ASSERT_EQ(symlink("/dev/null", folder.file("null.zkv").c_str()), 0);
+    const std::string null = testing_support::DeviceLike(folder, "null");
+    ASSERT_FALSE(null.empty());
+    ASSERT_EQ(symlink(null.c_str(), folder.file("null.zkv").c_str()), 0);
     ASSERT_EQ(mkfifo(folder.file("fifo.zkv").c_str(), 0600), 0);
     for (const char* name : {"null.zkv", "fifo.zkv"}) {
         dialogs.shown.clear();
@@ -642,7 +645,7 @@ TEST_F(ProjectWindow, ASaveThatCannotBeMadeKeepsTheOldFileAndSaysSo) {
         EXPECT_EQ(ProjectFile.toStdString(), settingsPath()) << name;
     }
     struct stat info;
-    ASSERT_EQ(stat("/dev/null", &info), 0);
+    ASSERT_EQ(stat(null.c_str(), &info), 0);
     EXPECT_TRUE(S_ISCHR(info.st_mode));
     ASSERT_EQ(lstat(folder.file("fifo.zkv").c_str(), &info), 0);
     EXPECT_TRUE(S_ISFIFO(info.st_mode));
