@@ -9,9 +9,12 @@
 #include <cerrno>
 #include <charconv>
 #include <climits>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <optional>
+#include <string_view>
 
 namespace platform {
 namespace {
@@ -29,32 +32,44 @@ FolderAndName Split(const std::string& path) {
 
 std::string TemporaryPrefix(const std::string& name) { return "." + name + "."; }
 
-// A temporary of ours is ".<name>.<pid>.<attempt>"; the pid tells whether its maker still runs.
-bool IsStaleTemporary(std::string_view entry, const std::string& prefix) {
-    if (entry.size() <= prefix.size() || entry.substr(0, prefix.size()) != prefix) return false;
-    entry.remove_prefix(prefix.size());
-    const std::size_t dot = entry.find('.');
-    if (dot == std::string_view::npos || dot == 0 || dot + 1 == entry.size()) return false;
+struct TemporaryName {
+    std::string_view name;
     long pid = 0;
-    const auto [end, error] = std::from_chars(entry.data(), entry.data() + dot, pid);
-    if (error != std::errc() || end != entry.data() + dot || pid <= 0) return false;
-    for (char c : entry.substr(dot + 1)) {
-        if (c < '0' || c > '9') return false;
+};
+
+// A temporary of ours is ".<name>.<pid>.<attempt>"; the pid tells whether its maker still runs.
+std::optional<TemporaryName> ParseTemporary(std::string_view entry) {
+    if (entry.size() < 2 || entry.front() != '.') return std::nullopt;
+    const std::size_t lastDot = entry.rfind('.');
+    if (lastDot == 0 || lastDot + 1 == entry.size()) return std::nullopt;
+    for (char c : entry.substr(lastDot + 1)) {
+        if (c < '0' || c > '9') return std::nullopt;
     }
+    const std::size_t pidDot = entry.rfind('.', lastDot - 1);
+    if (pidDot == std::string_view::npos || pidDot == 0 || pidDot + 1 == lastDot) return std::nullopt;
+    long pid = 0;
+    const auto [end, error] = std::from_chars(entry.data() + pidDot + 1, entry.data() + lastDot, pid);
+    if (error != std::errc() || end != entry.data() + lastDot || pid <= 0) return std::nullopt;
+    return TemporaryName{entry.substr(1, pidDot - 1), pid};
+}
+
+bool MakerIsGone(long pid) {
     if (pid == getpid()) return false;
     return kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH;
 }
 
-void RemoveStaleTemporaries(const FolderAndName& target) {
+// Removes stale temporaries whose file name passes `whose`.
+template <typename Whose>
+void RemoveStale(const std::string& folder, Whose whose) {
     struct DirCloser {
         void operator()(DIR* dir) const { closedir(dir); }
     };
-    std::unique_ptr<DIR, DirCloser> dir(opendir(target.folder.c_str()));
+    std::unique_ptr<DIR, DirCloser> dir(opendir(folder.c_str()));
     if (!dir) return;
-    const std::string prefix = TemporaryPrefix(target.name);
     while (const dirent* entry = readdir(dir.get())) {
-        if (!IsStaleTemporary(entry->d_name, prefix)) continue;
-        const std::string path = target.folder + "/" + entry->d_name;
+        const std::optional<TemporaryName> temporary = ParseTemporary(entry->d_name);
+        if (!temporary || !whose(temporary->name) || !MakerIsGone(temporary->pid)) continue;
+        const std::string path = folder + "/" + entry->d_name;
         struct stat info;
         if (lstat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode)) unlink(path.c_str());
     }
@@ -152,13 +167,13 @@ std::string SaveTarget(const std::string& path) {
     return target;
 }
 
-FileWrite ReplaceFile(const std::string& path, std::string_view bytes) {
+TemporaryFile WriteTemporaryBeside(const std::string& path, std::string_view bytes) {
     const std::string target = SaveTarget(path);
     struct stat old;
     const bool exists = stat(target.c_str(), &old) == 0;
-    if (exists && !S_ISREG(old.st_mode)) return {false, target + " is not a regular file"};
+    if (exists && !S_ISREG(old.st_mode)) return {false, {}, target + " is not a regular file"};
     const FolderAndName place = Split(target);
-    RemoveStaleTemporaries(place);
+    RemoveStale(place.folder, [&](std::string_view name) { return name == place.name; });
 
     std::string temporary;
     int fd = -1;
@@ -166,9 +181,9 @@ FileWrite ReplaceFile(const std::string& path, std::string_view bytes) {
         temporary = place.folder + "/" + TemporaryPrefix(place.name) + std::to_string(getpid()) + "." +
                     std::to_string(attempt);
         fd = open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0666);
-        if (fd < 0 && errno != EEXIST) return {false, SystemError("cannot write beside", target, errno)};
+        if (fd < 0 && errno != EEXIST) return {false, {}, SystemError("cannot write beside", target, errno)};
     }
-    if (fd < 0) return {false, "no free temporary name beside " + target};
+    if (fd < 0) return {false, {}, "no free temporary name beside " + target};
     if (exists) fchmod(fd, old.st_mode & 07777);
 
     const bool complete = WriteAll(fd, bytes) && fsync(fd) == 0;
@@ -176,15 +191,50 @@ FileWrite ReplaceFile(const std::string& path, std::string_view bytes) {
     const bool closed = close(fd) == 0;
     if (!complete || !closed) {
         unlink(temporary.c_str());
-        return {false, SystemError("cannot write", temporary, complete ? errno : writeError)};
+        return {false, {}, SystemError("cannot write", temporary, complete ? errno : writeError)};
     }
-    if (rename(temporary.c_str(), target.c_str()) != 0) {
+    return {true, temporary, {}};
+}
+
+FileWrite ReplaceFile(const std::string& path, std::string_view bytes) {
+    const TemporaryFile temporary = WriteTemporaryBeside(path, bytes);
+    if (!temporary) return {false, temporary.why};
+    const std::string target = SaveTarget(path);
+    if (rename(temporary.path.c_str(), target.c_str()) != 0) {
         const int renameError = errno;
-        unlink(temporary.c_str());
+        unlink(temporary.path.c_str());
         return {false, SystemError("cannot replace", target, renameError)};
     }
-    SyncFolder(place.folder);
+    SyncFolder(Split(target).folder);
     return {true, {}};
+}
+
+void RemoveStaleTemporaries(const std::string& folder, std::string_view namePrefix) {
+    if (namePrefix.empty()) return;
+    RemoveStale(folder, [&](std::string_view name) { return name.substr(0, namePrefix.size()) == namePrefix; });
+}
+
+KeptAside KeepAside(const std::string& path, const std::string& tag) {
+    struct stat info;
+    if (lstat(path.c_str(), &info) != 0) return {false, {}, SystemError("cannot keep aside", path, errno)};
+    for (int n = 1; n < 1000; ++n) {
+        const std::string aside = path + "." + tag + (n == 1 ? std::string() : "-" + std::to_string(n));
+        // Never over another file kept aside before: the kernel refuses a taken name.
+        if (renameat2(AT_FDCWD, path.c_str(), AT_FDCWD, aside.c_str(), RENAME_NOREPLACE) == 0) {
+            SyncFolder(Split(path).folder);
+            return {true, aside, {}};
+        }
+        if (errno == EEXIST) continue;
+        if (errno != EINVAL && errno != ENOSYS) return {false, {}, SystemError("cannot keep aside", path, errno)};
+        // A file system without that kind of rename: look first, then rename.
+        if (lstat(aside.c_str(), &info) == 0) continue;
+        if (rename(path.c_str(), aside.c_str()) == 0) {
+            SyncFolder(Split(path).folder);
+            return {true, aside, {}};
+        }
+        return {false, {}, SystemError("cannot keep aside", path, errno)};
+    }
+    return {false, {}, "no free name to keep " + path + " aside"};
 }
 
 }  // namespace platform

@@ -39,4 +39,32 @@ FileWrite ReplaceFile(const std::string& path, std::string_view bytes);
 // The path a save to path ends up writing: links followed as far as they lead.
 std::string SaveTarget(const std::string& path);
 
+// A new file beside the target of path (links followed), named as ReplaceFile names its
+// temporaries so that it is removed as stale should its process die, holding every one of the
+// bytes, synced. The caller removes it (or renames it) when done; nothing is left on a failure.
+struct [[nodiscard]] TemporaryFile {
+    bool ok = false;
+    std::string path;
+    std::string why;
+
+    explicit operator bool() const { return ok; }
+};
+TemporaryFile WriteTemporaryBeside(const std::string& path, std::string_view bytes);
+
+// Removes the temporaries that dead processes left in the folder for files whose names begin
+// with namePrefix; an empty prefix removes none, since the prefix says whose they are.
+void RemoveStaleTemporaries(const std::string& folder, std::string_view namePrefix);
+
+// Puts what stands at path (itself, a link not followed) aside under path + "." + tag, or
+// path + "." + tag + "-2", "-3", ... when that name is taken, so that a new file can be made at
+// path without destroying the old one. Answers the name it now has, or why it could not be moved.
+struct [[nodiscard]] KeptAside {
+    bool ok = false;
+    std::string path;  // the new name
+    std::string why;
+
+    explicit operator bool() const { return ok; }
+};
+KeptAside KeepAside(const std::string& path, const std::string& tag);
+
 }  // namespace platform

@@ -180,8 +180,8 @@ std::unique_ptr<LineLock> LineLock::Take(const std::string& devicePath) {
     if (fd < 0) return ours({});
     char text[16];
     std::snprintf(text, sizeof text, "%10d\n", static_cast<int>(getpid()));
-    const bool written = WriteAll(fd, text) && fchmod(fd, 0644) == 0;
-    ::close(fd);
+    bool written = WriteAll(fd, text) && fchmod(fd, 0644) == 0;
+    written = ::close(fd) == 0 && written;
     bool placed = false;
     if (written) {
         placed = ::link(aside.c_str(), lockFile.c_str()) == 0;

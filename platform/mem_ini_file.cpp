@@ -1,13 +1,13 @@
 #include "platform/mem_ini_file.h"
 
 #include <QFile>
-#include <QFileInfo>
-#include <QSaveFile>
 #include <algorithm>
 #include <limits>
 #include <optional>
 
+#include "platform/clock.h"
 #include "platform/cp1251.h"
+#include "platform/file_io.h"
 
 namespace platform {
 namespace {
@@ -37,7 +37,7 @@ std::optional<int> Digits(const QString& text, qsizetype minCount, qsizetype max
 QString TwoDigits(int value) { return QString::number(value).rightJustified(2, u'0'); }
 
 // Larger than any settings or project file; a bigger file was chosen by mistake.
-constexpr qint64 kLargestIniFile = 16 * 1024 * 1024;
+constexpr std::size_t kLargestIniFile = 16 * 1024 * 1024;
 
 bool BreaksLine(QChar c) { return c == u'\r' || c == u'\n' || c == u'\0'; }
 
@@ -56,23 +56,20 @@ QString OnOneLine(QString value) {
 }  // namespace
 
 TMemIniFile::TMemIniFile(const QString& fileName) : fileName_(fileName) {
-    QFile file(fileName);
-    // A dangling link is as good as no file: there is nothing to read yet.
-    if (!file.exists()) return;
-    if (QFileInfo(fileName).isDir() || !file.open(QIODevice::ReadOnly)) {
-        problem_ = Problem::Unreadable;
-        return;
+    // Only a regular file is read, so a FIFO or a device in its place cannot hang or flood the
+    // start; a dangling link is as good as no file: there is nothing to read yet.
+    FileRead read = ReadRegularFile(QFile::encodeName(fileName).toStdString(), kLargestIniFile);
+    switch (read.outcome) {
+        case FileRead::Outcome::Read: break;
+        case FileRead::Outcome::Missing: return;
+        case FileRead::Outcome::TooLarge: problem_ = Problem::NotAnIni; return;
+        case FileRead::Outcome::NotRegular:
+        case FileRead::Outcome::Unreadable: problem_ = Problem::Unreadable; return;
     }
-    const QByteArray bytes = file.read(kLargestIniFile + 1);
-    if (file.error() != QFileDevice::NoError) {
-        problem_ = Problem::Unreadable;
-        return;
-    }
-    if (bytes.size() > kLargestIniFile || bytes.contains('\0')) {
-        problem_ = Problem::NotAnIni;
-        return;
-    }
-    Parse(FromCp1251(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size()))));
+    // A stray zero byte spoils no more than its own line: it reads as a blank, as one written in a
+    // value would have been.
+    std::replace(read.bytes.begin(), read.bytes.end(), '\0', ' ');
+    Parse(FromCp1251(read.bytes));
 }
 
 void TMemIniFile::Parse(const QString& text) {
@@ -263,16 +260,13 @@ bool TMemIniFile::UpdateFile() {
         text += QStringLiteral("\r\n");
     }
     const std::string bytes = ToCp1251(text);
-    // Never straight over the old file, not even where the folder takes no new file: a write that
-    // fails half way would leave neither the old file nor the new one.
-    QSaveFile file(fileName_);
-    file.setDirectWriteFallback(false);
-    if (!file.open(QIODevice::WriteOnly) ||
-        file.write(bytes.data(), static_cast<qint64>(bytes.size())) != static_cast<qint64>(bytes.size())) {
-        file.cancelWriting();
-        return false;
-    }
-    return file.commit();
+    // What could not be read is never written over: it would be lost without a trace.
+    if (problem_ == Problem::Unreadable) return false;
+    // Never straight over the old file: every byte goes to a new one beside it, is checked and
+    // synced, and only then does the new file take the old one's place.
+    const FileWrite written = ReplaceFile(QFile::encodeName(fileName_).toStdString(), bytes);
+    if (!written) DebugLine("TMemIniFile::UpdateFile: " + written.why);
+    return written.ok;
 }
 
 }  // namespace platform

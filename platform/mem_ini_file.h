@@ -14,9 +14,10 @@ namespace platform {
 // file is code page 1251 with CRLF line ends; LF alone is read as well.
 class TMemIniFile {
 public:
-    // A missing file gives an empty ini. A file that cannot be read, or that is no ini file (it
-    // holds a zero byte, is larger than any ini file, or has text but no section), gives an empty
-    // ini that is not IsValid(); only the first is not IsReadable().
+    // A missing file gives an empty ini. A file that cannot be read (anything but a regular file:
+    // a FIFO, a device, a folder; or one the system will not read), or that is no ini file (it is
+    // larger than any ini file, or has text but no section), gives an empty ini that is not
+    // IsValid(); only the first is not IsReadable(). A zero byte reads as a blank.
     explicit TMemIniFile(const QString& fileName);
 
     const QString& FileName() const { return fileName_; }
@@ -45,8 +46,10 @@ public:
     QStringList ReadSections() const;
     QStringList ReadSection(const QString& section) const;  // its keys, in order
 
-    // Writes the whole file into a new file in the same folder, flushes it to disk and puts it in
-    // the old one's place, so a failed write leaves the old file whole. False when that failed.
+    // Writes the whole file into a new file in the same folder, syncs it to disk and puts it in
+    // the old one's place, so a failed write leaves the old file whole; a link is followed. False
+    // when that failed, when a file that is not a regular file stands at the target, and for a
+    // file that could not be read: that one is never written over.
     [[nodiscard]] bool UpdateFile();
 
 private:

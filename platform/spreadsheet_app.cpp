@@ -290,12 +290,16 @@ class WorkbookObject final : public Object {
   private:
     const char* Receiver() const override { return "workbook"; }
     std::span<const MemberSpec> Members() const override {
-        static constexpr MemberSpec kMembers[] = {{u"Worksheets", Kind::Get, 0}, {u"Save", Kind::Method, 0}};
+        static constexpr MemberSpec kMembers[] = {
+            {u"Worksheets", Kind::Get, 0}, {u"Save", Kind::Method, 0}, {u"SaveAs", Kind::Method, 1}};
         return kMembers;
     }
-    HRESULT Run(int member, const Arguments&, VARIANT* result) override {
+    HRESULT Run(int member, const Arguments& args, VARIANT* result) override {
         if (member == 0) return Give(result, new WorksheetsObject(app_, book_));
-        return Refused(book_->workbook->Save());
+        if (member == 1) return Refused(book_->workbook->Save());
+        const auto path = args.Text(0);
+        if (!path) return DISP_E_TYPEMISMATCH;
+        return Refused(book_->workbook->SaveAs(*path));
     }
 
     std::shared_ptr<Book> book_;
@@ -373,10 +377,11 @@ class ApplicationObject final : public Object {
         }
     }
 
-    // The user gets each open workbook as it stands: written to its path, then opened on the desktop.
+    // The user gets each open workbook as it stands: written to its path unless it is there as it
+    // stands already, then opened on the desktop. A workbook that cannot be written is not handed over.
     HRESULT Show() {
         for (const auto& book : app_->books) {
-            if (Failed(Refused(book->workbook->Save()))) return DISP_E_EXCEPTION;
+            if (Failed(Refused(book->workbook->SaveChanges()))) return DISP_E_EXCEPTION;
             const SpreadsheetDesktop& desktop = Desktop();
             const bool display = desktop.hasDisplay ? desktop.hasDisplay() : DisplayExists();
             if (!display || book->handedOver) continue;

@@ -21,6 +21,7 @@ class Package {
     // Replaces the part of that name, or adds it at the end.
     void Put(const std::string& name, std::string bytes);
     std::vector<std::string> Names() const;
+    bool operator==(const Package&) const = default;
 
   private:
     std::vector<std::pair<std::string, std::string>> parts_;

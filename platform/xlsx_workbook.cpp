@@ -389,7 +389,7 @@ void Workbook::UpdateViews() {
     }
 }
 
-Status Workbook::Save() {
+void Workbook::StoreParts() {
     UpdateViews();
     long long references = 0;
     for (const auto& entry : sheets_) {
@@ -417,7 +417,27 @@ Status Workbook::Save() {
         SetAttribute(calc, "fullCalcOnLoad", "1");
     }
     package_.Put(workbookPart_, SerializeXml(workbook_));
-    return package_.Save(path_);
+}
+
+Status Workbook::WriteTo(const std::string& path) {
+    StoreParts();
+    if (Status saved = package_.Save(path); !saved) return saved;
+    written_ = package_;
+    return Status::Ok();
+}
+
+Status Workbook::Save() { return WriteTo(path_); }
+
+Status Workbook::SaveAs(const std::string& path) {
+    Status saved = WriteTo(path);
+    if (saved) path_ = path;
+    return saved;
+}
+
+Status Workbook::SaveChanges() {
+    StoreParts();
+    if (written_ && *written_ == package_) return Status::Ok();
+    return WriteTo(path_);
 }
 
 }  // namespace platform::xlsx

@@ -25,7 +25,12 @@ class Workbook {
     ~Workbook();
 
     const std::string& Path() const { return path_; }
+    // Writes the workbook to its path; nothing is changed on disk when that fails.
     Status Save();
+    // Writes it to another path, which becomes its own once the write succeeded.
+    Status SaveAs(const std::string& path);
+    // Writes it to its path unless it is unchanged since it was last written there.
+    Status SaveChanges();
 
     int SheetCount() const { return static_cast<int>(sheets_.size()); }
     // The sheet index of the n-th worksheet (from 1, chart sheets not counted); nullopt when there is none.
@@ -65,9 +70,12 @@ class Workbook {
     void RestorePrintArea(int sheet);
     Status EnsureSharedStrings();
     void UpdateViews();
+    void StoreParts();
+    Status WriteTo(const std::string& path);
 
     std::string path_;
     Package package_;
+    std::optional<Package> written_;  // the parts as last written to path_
     std::string workbookPart_;
     pugi::xml_document workbook_;
     std::vector<std::unique_ptr<SheetEntry>> sheets_;

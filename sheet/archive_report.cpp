@@ -26,16 +26,17 @@ constexpr int kTextBuffer = 1024;
 // A worksheet has 16384 columns; a list view that claims more is not believed.
 constexpr int kMaxColumns = 16384 - kFirstColumn + 1;
 
-// A file closed however its scope is left.
-struct FileCloser {
-    void operator()(std::FILE* file) const { std::fclose(file); }
-};
-using File = std::unique_ptr<std::FILE, FileCloser>;
-
 std::string Cp1251(const std::string& utf8) { return Cp1251FromWide(WideFromUtf8(utf8)); }
 
 void ShowCopyError(const char* text, const std::string& path) {
     SystemMessageBox(text + path, "Ошибка формирования протокола", MB_OK | MB_ICONERROR);
+}
+
+// The part of an archive's name that every day's archive shares: its temporaries are found by it.
+std::string OutputPrefix(const std::string& output) {
+    const std::string name = output.substr(output.rfind('/') + 1);
+    const std::size_t date = name.rfind(" от ");
+    return date == std::string::npos ? name : name.substr(0, date + std::strlen(" от "));
 }
 
 int ItemCount(HWND listView) { return static_cast<int>(SendMessageA(listView, LVM_GETITEMCOUNT, 0, 0)); }
@@ -98,31 +99,21 @@ struct ArchiveObjects {
 
 }  // namespace
 
-int CopyTemplate(const std::string& destination, const std::string& source) {
-    std::vector<char> content;
-    {
-        const File input(std::fopen(source.c_str(), "rb"));
-        if (!input) {
+int CopyTemplate(const std::string& destination, const std::string& source, std::optional<WorkingCopy>& copy) {
+    copy.emplace(destination, source, OutputPrefix(destination));
+    switch (copy->outcome()) {
+        case WorkingCopy::Outcome::Made:
+            return 0;
+        case WorkingCopy::Outcome::SourceUnreadable:
             ShowCopyError("Недоступен файл шаблона \n ", source);
             return -1;
-        }
-        char chunk[65536];
-        for (std::size_t got; (got = std::fread(chunk, 1, sizeof chunk, input.get())) > 0;)
-            content.insert(content.end(), chunk, chunk + got);
-        if (std::ferror(input.get()) || content.empty()) return -1;
+        case WorkingCopy::Outcome::SourceEmpty:
+            return -1;
+        case WorkingCopy::Outcome::NotCreatable:
+            break;
     }
-    File output(std::fopen(destination.c_str(), "wb"));
-    if (!output) {
-        ShowCopyError("Невозможно создать файл\n ", destination);
-        return -2;
-    }
-    const bool written = std::fwrite(content.data(), 1, content.size(), output.get()) == content.size();
-    const bool closed = std::fclose(output.release()) == 0;
-    if (!written || !closed) {
-        ShowCopyError("Невозможно создать файл\n ", destination);
-        return -2;
-    }
-    return 0;
+    ShowCopyError("Невозможно создать файл\n ", destination);
+    return -2;
 }
 
 int ExportArchive(HWND listView) {
@@ -134,10 +125,11 @@ int ExportArchive(HWND listView) {
     const std::string outputPath = folder + name;
     const std::string templatePath = folder + "/xls_template/Архив ЗКВ.xlsx";
 
-    if (CopyTemplate(outputPath, templatePath) != 0) return -3;
+    std::optional<WorkingCopy> copy;
+    if (CopyTemplate(outputPath, templatePath, copy) != 0) return -3;
     ArchiveObjects objects;
     if (CreateExcel(&objects.application) != 0) return -5;
-    if (OpenWorkbook(&objects.application, &objects.workbook, outputPath.c_str()) != 0)
+    if (OpenWorkbook(&objects.application, &objects.workbook, copy->path().c_str()) != 0)
         return objects.Quit(-6);
     if (GetWorksheet(&objects.worksheet, &objects.workbook, 1) != 0) return objects.Quit(-7);
 
@@ -157,6 +149,11 @@ int ExportArchive(HWND listView) {
                             CellText(listView, i, j, buffer)) != 0)
                 return objects.Quit(-11);
         }
+    }
+    // The output is written whole or not at all; the workbook is then the output's.
+    if (SaveWorkbookAs(&objects.workbook, outputPath.c_str()) != 0) {
+        ShowCopyError("Невозможно создать файл\n ", outputPath);
+        return objects.Quit(-3);
     }
     SetVisible(&objects.application);
     return 0;

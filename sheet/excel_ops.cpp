@@ -129,6 +129,16 @@ int OpenWorkbook(VARIANT* application, VARIANT* workbook, const char* path) {
     return 0;
 }
 
+int SaveWorkbookAs(VARIANT* workbook, const char* path) {
+    if (!workbook || !path || *path == '\0') return -1;
+    const std::u16string widePath = WideFromUtf8(path);
+    BSTR converted = SysAllocStringLen(widePath.data(), static_cast<std::uint32_t>(widePath.size()));
+    if (!converted) return -1;
+    Temporary argument;
+    argument.HoldString(converted);
+    return Failed(AutoWrap(DISPATCH_METHOD, nullptr, workbook, u"SaveAs", 1, argument.value())) ? -1 : 0;
+}
+
 int GetWorksheet(VARIANT* worksheet, VARIANT* workbook, std::int32_t n) {
     Temporary worksheets;
     if (Failed(AutoWrap(DISPATCH_PROPERTYGET, worksheets.get(), workbook, u"Worksheets", 0))) return -1;

@@ -34,6 +34,9 @@ int SetVisible(VARIANT* object);
 // application's own Open answers is not looked at: a file it cannot open leaves the workbook
 // empty, and the caller's next step fails on it.
 int OpenWorkbook(VARIANT* application, VARIANT* workbook, const char* path);
+// Method SaveAs(path) of the workbook: the application writes it to the path, which becomes its
+// own. 0; -1 the path cannot be converted or the application could not write it.
+int SaveWorkbookAs(VARIANT* workbook, const char* path);
 // -1 Worksheets failed; -2 Item(n) failed.
 int GetWorksheet(VARIANT* worksheet, VARIANT* workbook, std::int32_t n);
 

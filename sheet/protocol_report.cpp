@@ -1,12 +1,12 @@
 #include "sheet/protocol_report.h"
 
-#include <filesystem>
+#include <optional>
 #include <string>
-#include <system_error>
 
 #include "platform/message_box.h"
 #include "sheet/excel_ops.h"
 #include "sheet/report_paths.h"
+#include "sheet/working_copy.h"
 
 namespace sheet {
 
@@ -125,21 +125,19 @@ void HideEmptySheets(const TAllTextToExcel& record) {
     }
 }
 
-// Copies the template of the kind into "reports", starts the application and opens the copy on
-// its first worksheet: 0, or the code of the step that failed.
-int OpenReport(std::int32_t mode) {
+// Copies the template of the kind beside its protocol in "reports", starts the application and
+// opens the copy on its first worksheet: 0, or the code of the step that failed. The protocol
+// itself is written only once it is complete.
+int OpenReport(std::int32_t mode, std::optional<WorkingCopy>& copy, std::string& outputPath) {
     const char* title = TitleOf(mode);
     if (!title) return -2;
     const std::string folder = ExeFolder();
     const std::tm now = LocalTimeNow();  // the date and the time of the name come from one reading
     const std::string templatePath = folder + "/xls_template/" + title + ".xlsx";
-    const std::string outputPath =
-        folder + "/reports/" + title + " " + DateStamp(now) + " " + TimeStamp(now) + ".xlsx";
+    outputPath = folder + "/reports/" + title + " " + DateStamp(now) + " " + TimeStamp(now) + ".xlsx";
     if (!PathExists(templatePath)) return -3;
-    std::error_code failed;
-    std::filesystem::copy_file(templatePath, outputPath, std::filesystem::copy_options::overwrite_existing,
-                               failed);
-    if (failed) return -4;
+    copy.emplace(outputPath, templatePath, title);
+    if (copy->outcome() != WorkingCopy::Outcome::Made) return -4;
 
     ClearContext();
     ReportContext& context = Context();
@@ -148,7 +146,7 @@ int OpenReport(std::int32_t mode) {
                          MB_OK | MB_ICONERROR);
         return -111;
     }
-    if (OpenWorkbook(&context.application, &context.workbook, outputPath.c_str()) != 0) {
+    if (OpenWorkbook(&context.application, &context.workbook, copy->path().c_str()) != 0) {
         QuitExcel(&context.application);
         ClearContext();
         return -12;
@@ -165,7 +163,9 @@ int OpenReport(std::int32_t mode) {
 
 int FormProtocol(const TAllTextToExcel& record, const PosPov& map) {
     Context().map = &map;
-    if (const int failed = OpenReport(record.Mode); failed != 0) return failed - 100;
+    std::optional<WorkingCopy> copy;  // removed on every way out
+    std::string outputPath;
+    if (const int failed = OpenReport(record.Mode, copy, outputPath); failed != 0) return failed - 100;
     for (int i = 0; i < kChannels; ++i) {
         const ChannelReportBlock& block = record.Channel[i];
         if (!SelectSheet(i + 1)) continue;
@@ -176,7 +176,13 @@ int FormProtocol(const TAllTextToExcel& record, const PosPov& map) {
     }
     HideEmptySheets(record);
     SelectSheet(1);
-    CallMethod(&Context().workbook, u"Save");
+    // A protocol that could not be written whole is no protocol: it fails as one that could not be
+    // put into "reports", and no file stands under its name.
+    if (SaveWorkbookAs(&Context().workbook, outputPath.c_str()) != 0) {
+        QuitExcel(&Context().application);
+        ClearContext();
+        return -104;
+    }
     SetVisible(&Context().application);
     return 0;
 }

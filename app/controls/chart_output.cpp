@@ -1,6 +1,9 @@
 #include "app/controls/chart_output.h"
 
+#include <QBuffer>
+#include <QByteArray>
 #include <QChartView>
+#include <QFile>
 #include <QFont>
 #include <QPageLayout>
 #include <QPainter>
@@ -10,6 +13,7 @@
 #include <QWidget>
 #include <optional>
 
+#include "platform/file_io.h"
 #include "platform/utf8_literal.h"
 
 namespace {
@@ -63,7 +67,14 @@ void SaveChartPicture(QChartView* view, platform::FileDialogSpec& dialog) {
     QPixmap picture(view->size());
     picture.fill(Qt::white);
     view->QWidget::render(&picture);
-    if (picture.isNull() || !picture.save(*path, "BMP")) ShowFailure("Невозможно сохранить файл!");
+    // Made whole in memory first, then put in the file's place only once every byte is on disk.
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    const bool encoded = !picture.isNull() && buffer.open(QIODevice::WriteOnly) && picture.save(&buffer, "BMP");
+    if (!encoded || !platform::ReplaceFile(QFile::encodeName(*path).toStdString(),
+                                           std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())))) {
+        ShowFailure("Невозможно сохранить файл!");
+    }
 }
 
 QIcon ToolTextIcon(const QString& text) {

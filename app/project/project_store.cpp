@@ -1,12 +1,16 @@
 #include "app/project/project_store.h"
 
+#include <QDateTime>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QWidget>
+#include <chrono>
 
 #include "app/project/component_walk.h"
 #include "app/project/global_lists.h"
-#include "platform/mem_ini_file.h"
+#include "platform/clock.h"
+#include "platform/file_io.h"
 #include "platform/os_services.h"
 
 QString ProjectFile;
@@ -20,16 +24,25 @@ QString SettingsFilePath() {
 namespace project {
 namespace {
 
-// A save replaces a file that is no ini file (the user asked for that file), never one that could
-// not be read; a load takes neither.
+// A save replaces a project file that is no ini file (the user asked for that file), never one that
+// could not be read; a load takes neither.
 bool CanUse(const platform::TMemIniFile& ini, bool save) { return save ? ini.IsReadable() : ini.IsValid(); }
 
+QString AsideTag() {
+    const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(platform::WallClockNow().time_since_epoch());
+    return "unreadable-" + QDateTime::fromMSecsSinceEpoch(ms.count()).toString("yyyyMMdd-HHmmss");
+}
+
 int LoadSave(const ProjectScope& scope, const QString& fileName, bool save) {
-    {
+    if (save) {
+        std::optional<platform::TMemIniFile> settings = SettingsForSave(scope.settingsPath);
+        if (!settings) return kProjectFileError;
+        SaveRestoreGlobalLists(*settings, save, scope.forms);
+        if (!settings->UpdateFile()) return kProjectFileError;
+    } else {
         platform::TMemIniFile settings(scope.settingsPath);
-        if (!CanUse(settings, save)) return kProjectFileError;
+        if (!settings.IsValid()) return kProjectFileError;
         SaveRestoreGlobalLists(settings, save, scope.forms);
-        if (save && !settings.UpdateFile()) return kProjectFileError;
     }
     const QString path = fileName.isEmpty() ? scope.settingsPath : fileName;
     if (!save && !QFileInfo::exists(path)) {
@@ -51,6 +64,20 @@ int LoadSave(const ProjectScope& scope, const QString& fileName, bool save) {
 }
 
 }  // namespace
+
+std::optional<platform::TMemIniFile> SettingsForSave(const QString& path) {
+    platform::TMemIniFile settings(path);
+    if (settings.IsValid()) return settings;
+    const platform::KeptAside aside = platform::KeepAside(QFile::encodeName(path).toStdString(), AsideTag().toStdString());
+    if (!aside) {
+        platform::DebugLine("settings file not saved: " + aside.why);
+        return std::nullopt;
+    }
+    platform::DebugLine("settings file that could not be read kept as " + aside.path);
+    platform::TMemIniFile fresh(path);
+    if (!fresh.IsValid()) return std::nullopt;
+    return fresh;
+}
 
 int LoadSaveProject(const ProjectScope& scope, const QString& fileName, bool save) {
     // Called from menu handlers and the close: a failure of a page's handler during the load ends

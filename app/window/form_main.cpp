@@ -363,9 +363,9 @@ bool TFormMain::FormClose() {
                                             platform::MB_ICONQUESTION | platform::MB_YESNOCANCEL);
     if (answer == platform::IDCANCEL) return false;
     if (answer == platform::IDYES) {
-        platform::TMemIniFile settings(SettingsFilePath());
-        settings.WriteString(project::kProjectSection, project::kProjectNameKey, ProjectFile);
-        if (!settings.IsReadable() || !settings.UpdateFile() ||
+        std::optional<platform::TMemIniFile> settings = project::SettingsForSave(SettingsFilePath());
+        if (settings) settings->WriteString(project::kProjectSection, project::kProjectNameKey, ProjectFile);
+        if (!settings || !settings->UpdateFile() ||
             project::LoadSaveProject(ProjectScopeOf(this), ProjectFile, true) != 0) {
             // Nothing is lost: the window stays, and the user may close again without saving.
             ShowError(U("Невозможно сохранить проект!"));

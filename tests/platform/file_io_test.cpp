@@ -5,6 +5,7 @@
 #include <sys/sysmacros.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -160,6 +161,68 @@ TEST(ReplaceFile, AFolderThatTakesNoNewFileFailsAndKeepsTheOldFile) {
     const testing_support::ObeyFilePermissions obey;
     EXPECT_FALSE(platform::ReplaceFile(locked.file(), "[Other]\r\n"));
     EXPECT_EQ(Contents(locked.file()), "[Project]\r\n");
+}
+
+TEST(RemoveStaleTemporaries, RemovesOnlyThoseOfDeadProcessesForNamesOfThePrefix) {
+    TempFolder folder;
+    const std::string dead = std::to_string(testing_support::EndedProcessId());
+    const std::string alive = std::to_string(getppid());
+    const std::vector<std::string> names = {
+        ".Протокол поверки ДД 2024.03.05 09.07.03.xlsx." + dead + ".0",  // stale: removed
+        ".Протокол поверки ДД 2024.03.05 09.07.03.xlsx." + alive + ".1",  // still being written
+        ".Протокол калибровки ДД 2024.03.05 09.07.03.xlsx." + dead + ".0",  // another prefix
+        "Протокол поверки ДД 2024.03.05 09.07.03.xlsx",  // the protocol itself
+        ".Протокол поверки ДД." + dead,  // no attempt number: not ours
+    };
+    for (const std::string& name : names) Put(folder.file(name), "x");
+    platform::RemoveStaleTemporaries(folder.path(), "Протокол поверки ДД");
+    platform::RemoveStaleTemporaries(folder.path(), "");
+    std::vector<std::string> left = Entries(folder.path());
+    std::sort(left.begin(), left.end());
+    std::vector<std::string> expected(names.begin() + 1, names.end());
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(left, expected);
+}
+
+TEST(WriteTemporaryBeside, MakesAWholeFileBesideTheTargetOrNone) {
+    TempFolder folder;
+    Put(folder.file("book.xlsx"), "old");
+    const platform::TemporaryFile made = platform::WriteTemporaryBeside(folder.file("book.xlsx"), "new");
+    ASSERT_TRUE(made);
+    EXPECT_EQ(made.path.rfind(folder.file(".book.xlsx." + std::to_string(getpid()) + "."), 0), 0u) << made.path;
+    EXPECT_EQ(Contents(made.path), "new");
+    EXPECT_EQ(Contents(folder.file("book.xlsx")), "old");
+    unlink(made.path.c_str());
+
+    EXPECT_FALSE(testing_support::RunWithFileSizeLimit(4096, [&] {
+        return static_cast<bool>(platform::WriteTemporaryBeside(folder.file("book.xlsx"), std::string(5000, 'n')));
+    }));
+    EXPECT_EQ(Entries(folder.path()), std::vector<std::string>{"book.xlsx"});
+}
+
+TEST(KeepAside, MovesWhateverStandsThereToAFreeNameOfItsOwn) {
+    TempFolder folder;
+    ASSERT_EQ(mkfifo(folder.file("zkvdesk.ini").c_str(), 0600), 0);
+    const platform::KeptAside first = platform::KeepAside(folder.file("zkvdesk.ini"), "unreadable-1");
+    ASSERT_TRUE(first);
+    EXPECT_EQ(first.path, folder.file("zkvdesk.ini.unreadable-1"));
+    struct stat info;
+    ASSERT_EQ(lstat(first.path.c_str(), &info), 0);
+    EXPECT_TRUE(S_ISFIFO(info.st_mode));
+    EXPECT_NE(access(folder.file("zkvdesk.ini").c_str(), F_OK), 0);
+
+    // A link is moved as a link; its target is not touched. The name taken before is not reused.
+    ASSERT_EQ(symlink("/dev/null", folder.file("zkvdesk.ini").c_str()), 0);
+    const platform::KeptAside second = platform::KeepAside(folder.file("zkvdesk.ini"), "unreadable-1");
+    ASSERT_TRUE(second);
+    EXPECT_EQ(second.path, folder.file("zkvdesk.ini.unreadable-1-2"));
+    ASSERT_EQ(lstat(second.path.c_str(), &info), 0);
+    EXPECT_TRUE(S_ISLNK(info.st_mode));
+    EXPECT_TRUE(IsCharacterDevice("/dev/null"));
+    ASSERT_EQ(lstat(first.path.c_str(), &info), 0);
+    EXPECT_TRUE(S_ISFIFO(info.st_mode));
+
+    EXPECT_FALSE(platform::KeepAside(folder.file("missing.ini"), "unreadable-1"));
 }
 
 }  // namespace

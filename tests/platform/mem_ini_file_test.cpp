@@ -1,6 +1,8 @@
 #include "platform/mem_ini_file.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <QFile>
 #include <filesystem>
@@ -9,6 +11,8 @@
 #include <string>
 
 #include "tests/support/file_access.h"
+#include "tests/support/device_node.h"
+#include "tests/support/file_size_limit.h"
 #include "tests/support/printers.h"
 #include "tests/support/temp_folder.h"
 
@@ -272,7 +276,6 @@ TEST_F(MemIniFile, AFileThatCannotBeReadOrIsNoIniFileReadsAsAnInvalidEmptyIni) {
         {"comment.zkv", "; nothing yet\r\n", true},
         {"sections.zkv", "stray line\r\n[A]\r\nk=v\r\n", true},
         {"text.zkv", "Dear user,\r\nthis is a letter.\r\n", false},
-        {"zero.zkv", std::string("[A]\r\nk=v\0w\r\n", 13), false},
         {"picture.zkv", std::string("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16), false},
     };
     for (const auto& c : cases) {
@@ -284,8 +287,14 @@ TEST_F(MemIniFile, AFileThatCannotBeReadOrIsNoIniFileReadsAsAnInvalidEmptyIni) {
             EXPECT_TRUE(ini.ReadSections().isEmpty()) << c.name;
         }
     }
-    EXPECT_FALSE(TMemIniFile(path("folder.ini")).IsValid());
-    EXPECT_FALSE(TMemIniFile(path("folder.ini")).IsReadable());
+    // A FIFO without a writer would hang a plain open for ever, /dev/zero would never end: neither is
+    // read, and neither counts as read.
+    ASSERT_EQ(mkfifo(folder.file("fifo.ini").c_str(), 0600), 0);
+    ASSERT_EQ(symlink(testing_support::DeviceLike(folder, "zero").c_str(), folder.file("zero.ini").c_str()), 0);
+    for (const char* name : {"folder.ini", "fifo.ini", "zero.ini"}) {
+        EXPECT_FALSE(TMemIniFile(path(name)).IsValid()) << name;
+        EXPECT_FALSE(TMemIniFile(path(name)).IsReadable()) << name;
+    }
     EXPECT_TRUE(TMemIniFile(path("missing.ini")).IsValid()) << "a missing file is an empty ini";
     EXPECT_EQ(TMemIniFile(path("sections.zkv")).ReadString("A", "k", ""), "v");
 
@@ -356,6 +365,89 @@ TEST_F(MemIniFile, DeleteKeyRemovesTheKeyInAnyCaseAndNothingElse) {
     ini.DeleteKey("Missing", "x");
     ASSERT_TRUE(ini.UpdateFile());
     EXPECT_EQ(readBytes(), "[A]\r\n; note\r\ny=2\r\n\r\n[B]\r\nx=3\r\n\r\n");
+}
+
+// A stray zero byte, as a crash or a bad sector leaves one, spoils at most its own line: every other
+// section and key is read, and a save gives them all back.
+TEST_F(MemIniFile, AStrayZeroByteSpoilsAtMostItsOwnLine) {
+    writeBytes(std::string("[Doc_MP]\r\nsg_MP_str0=doc") + '\0' +
+               "ument\r\nsg_MP_str1=second\r\n[SN_GHV_LIST]\r\ncbZavNo_str0=1001\r\n[Project]\r\nName=/p.zkv\r\n");
+    {
+        TMemIniFile ini(path());
+        EXPECT_TRUE(ini.IsValid());
+        EXPECT_EQ(ini.ReadSections(), (QStringList{"Doc_MP", "SN_GHV_LIST", "Project"}));
+        EXPECT_EQ(ini.ReadString("Doc_MP", "sg_MP_str0", ""), "doc ument");
+        EXPECT_EQ(ini.ReadString("Doc_MP", "sg_MP_str1", ""), "second");
+        EXPECT_EQ(ini.ReadString("Project", "Name", ""), "/p.zkv");
+        ini.WriteString("Project", "Name", "/q.zkv");
+        ASSERT_TRUE(ini.UpdateFile());
+    }
+    EXPECT_EQ(readBytes(), "[Doc_MP]\r\nsg_MP_str0=doc ument\r\nsg_MP_str1=second\r\n\r\n"
+                           "[SN_GHV_LIST]\r\ncbZavNo_str0=1001\r\n\r\n[Project]\r\nName=/q.zkv\r\n\r\n");
+}
+
+// A full disk: the write of the new file fails part way. The old file stays whole and the save
+// says it failed.
+TEST_F(MemIniFile, AWriteThatDoesNotReachTheDiskFailsAndKeepsTheOldFile) {
+    std::string old = "[Old]\r\n";
+    while (old.size() < 3433) old += "key" + std::to_string(old.size()) + "=value\r\n";
+    writeBytes(old);
+    const auto save = [&] {
+        TMemIniFile ini(path());
+        for (int i = 0; i < 300; ++i) ini.WriteString("New", "k" + QString::number(i), "0123456789");
+        return ini.UpdateFile();
+    };
+    EXPECT_FALSE(testing_support::RunWithFileSizeLimit(4096, save));
+    EXPECT_EQ(readBytes(), old);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.path()), {}), 1) << "no temporary file is left";
+    EXPECT_TRUE(testing_support::RunWithFileSizeLimit(64 * 1024, save));
+    EXPECT_TRUE(TMemIniFile(path()).ValueExists("New", "k299"));
+}
+
+// A link to a regular file is followed and stays a link; one to something else is never replaced by
+// a file, and a file that could not be read is never written over.
+TEST_F(MemIniFile, AnUpdateWritesOnlyOverARegularFileItCouldRead) {
+    writeBytes("[A]\r\nk=1\r\n", "target.zkv");
+    ASSERT_EQ(symlink("target.zkv", folder.file("link.zkv").c_str()), 0);
+    {
+        TMemIniFile ini(path("link.zkv"));
+        ini.WriteString("A", "k", "2");
+        ASSERT_TRUE(ini.UpdateFile());
+    }
+    struct stat info;
+    ASSERT_EQ(lstat(folder.file("link.zkv").c_str(), &info), 0);
+    EXPECT_TRUE(S_ISLNK(info.st_mode));
+    EXPECT_EQ(readBytes("target.zkv"), "[A]\r\nk=2\r\n\r\n");
+
+    const std::string null = testing_support::DeviceLike(folder, "null");
+    ASSERT_FALSE(null.empty());
+    ASSERT_EQ(symlink(null.c_str(), folder.file("null.zkv").c_str()), 0);
+    ASSERT_EQ(mkfifo(folder.file("fifo.zkv").c_str(), 0600), 0);
+    for (const char* name : {"null.zkv", "fifo.zkv"}) {
+        TMemIniFile ini(path(name));
+        ini.WriteString("A", "k", "3");
+        EXPECT_FALSE(ini.UpdateFile()) << name;
+    }
+    ASSERT_EQ(lstat(folder.file("null.zkv").c_str(), &info), 0);
+    EXPECT_TRUE(S_ISLNK(info.st_mode));
+    ASSERT_EQ(stat(null.c_str(), &info), 0);
+    EXPECT_TRUE(S_ISCHR(info.st_mode));
+    ASSERT_EQ(lstat(folder.file("fifo.zkv").c_str(), &info), 0);
+    EXPECT_TRUE(S_ISFIFO(info.st_mode));
+
+    // Unreadable to the reader, though the folder would take a new file.
+    writeBytes("[Secret]\r\nk=1\r\n", "secret.zkv");
+    ASSERT_EQ(chmod(folder.file("secret.zkv").c_str(), 0200), 0);
+    bool written = true;
+    {
+        testing_support::ObeyFilePermissions obey;
+        TMemIniFile ini(path("secret.zkv"));
+        EXPECT_FALSE(ini.IsReadable());
+        ini.WriteString("A", "k", "4");
+        written = ini.UpdateFile();
+    }
+    EXPECT_FALSE(written);
+    EXPECT_EQ(readBytes("secret.zkv"), "[Secret]\r\nk=1\r\n");
 }
 
 }  // namespace

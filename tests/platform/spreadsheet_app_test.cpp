@@ -1,20 +1,31 @@
 #include "platform/spreadsheet_app.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstdlib>
+#include <fstream>
+#include <iterator>
 #include <memory>
 #include <optional>
 #include <vector>
 
 #include "platform/wide_text.h"
 #include "tests/platform/workbook_fixtures.h"
+#include "tests/support/device_node.h"
+#include "tests/support/file_size_limit.h"
 #include "tests/support/temp_folder.h"
 #include "tests/support/workbook_reader.h"
 
 namespace {
 
 using namespace platform;
+
+std::string FileBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
 
 struct Releaser {
     void operator()(IDispatch* object) const {
@@ -160,7 +171,7 @@ TEST_F(SpreadsheetApplication, OffersItsMembersAndNoOthers) {
          {u"Quit", u"Visible", u"Workbooks", u"Selection", u"CutCopyMode", u"visible"},
          {u"ActiveSheet", u"Range", u"DisplayAlerts", u"Name", u""}},
         {books.get(), {u"Open"}, {u"Add", u"Count", u"Item"}},
-        {book.get(), {u"Worksheets", u"Save"}, {u"Close", u"SaveAs", u"Sheets"}},
+        {book.get(), {u"Worksheets", u"Save", u"SaveAs"}, {u"Close", u"SaveCopyAs", u"Sheets"}},
         {sheets.get(), {u"Item"}, {u"Count", u"Add"}},
         {sheet.get(), {u"Cells", u"Name", u"Select", u"Visible", u"Rows"}, {u"Range", u"Delete", u"Value"}},
         {rows.get(), {u"Delete", u"Select"}, {u"Copy", u"Insert", u"Value"}},
@@ -351,6 +362,46 @@ TEST_F(SpreadsheetApplication, MadeVisibleItWritesTheWorkbookAndHandsItToTheDesk
     if (display != nullptr) setenv("DISPLAY", saved.c_str(), 1);
     EXPECT_EQ(opened, std::vector<std::string>{path});
     EXPECT_EQ(Put(app.get(), u"Visible", Bool(false)), S_OK);
+}
+
+// SaveAs writes the workbook whole to another path, which becomes its own: made visible then, it
+// is handed over from there and not written again unchanged. A write that cannot reach the disk,
+// or would replace what is not a file, fails and leaves the file there as it was.
+TEST_F(SpreadsheetApplication, SaveAsWritesTheWholeWorkbookElsewhereOrFailsLeavingTheFileThere) {
+    auto [book, sheet] = OpenFirstSheet();
+    Ref cell = Get(sheet.get(), u"Cells", {Int(2), Int(8)});
+    ASSERT_EQ(Put(cell.get(), u"Value", Text(std::u16string(20000, u'ж'))), S_OK);
+    const std::string output = folder.file("Архив.xlsx");
+    const std::u16string output16 = WideFromUtf8(output);
+    testing_support::WriteProtocolTemplate(output);  // an earlier export
+    const std::string earlier = FileBytes(output);
+
+    // A full disk: files of at most the earlier export's size.
+    EXPECT_TRUE(testing_support::RunWithFileSizeLimit(earlier.size(), [&] {
+        return Method(book.get(), u"SaveAs", {Text(output16)}) == DISP_E_EXCEPTION;
+    }));
+    EXPECT_EQ(FileBytes(output), earlier);
+    const std::string null = testing_support::DeviceLike(folder, "null");
+    ASSERT_FALSE(null.empty());
+    ASSERT_EQ(symlink(null.c_str(), folder.file("null.xlsx").c_str()), 0);
+    ASSERT_EQ(mkfifo(folder.file("fifo.xlsx").c_str(), 0600), 0);
+    for (const char* name : {"null.xlsx", "fifo.xlsx", "missing/book.xlsx"})
+        EXPECT_EQ(Method(book.get(), u"SaveAs", {Text(WideFromUtf8(folder.file(name)))}), DISP_E_EXCEPTION) << name;
+    struct stat info;
+    ASSERT_EQ(stat(null.c_str(), &info), 0);
+    EXPECT_TRUE(S_ISCHR(info.st_mode));
+
+    ASSERT_EQ(Method(book.get(), u"SaveAs", {Text(output16)}), S_OK);
+    EXPECT_EQ(testing_support::ReadWithOpenpyxl(output).values.count("Канал 1!H2"), 1u);
+    EXPECT_EQ(testing_support::ReadWithOpenpyxl(path).values.count("Канал 1!H2"), 0u) << "the template stays";
+    struct stat before;
+    ASSERT_EQ(stat(output.c_str(), &before), 0);
+    SetSpreadsheetDesktop({[] { return true; }, [this](const std::string& p) { opened.push_back(p); }});
+    ASSERT_EQ(Put(app.get(), u"Visible", Bool(true)), S_OK);
+    EXPECT_EQ(opened, std::vector<std::string>{output});
+    struct stat after;
+    ASSERT_EQ(stat(output.c_str(), &after), 0);
+    EXPECT_EQ(after.st_ino, before.st_ino) << "unchanged, not written again";
 }
 
 TEST_F(SpreadsheetApplication, AnyMemberCanBeMadeToFailWithoutEffect) {

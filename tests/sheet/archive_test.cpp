@@ -3,12 +3,15 @@
 // name and title of the day in UTC, and the workbook handed over unsaved.
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <climits>
 #include <filesystem>
 #include <fstream>
 #include <functional>
 #include <iterator>
+#include <optional>
 #include <ostream>
 #include <set>
 #include <string>
@@ -58,6 +61,10 @@ class Table : public ListViewSource {
     mutable int reads_ = 0;
 };
 
+bool EndsWith(const std::string& text, const std::string& end) {
+    return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
+}
+
 std::string ReadFile(const std::string& path) {
     std::ifstream file(path, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
@@ -72,6 +79,14 @@ class ArchiveTest : public ReportTest {
     int Export(Table& table) {
         ListViewHandle handle(table);
         return Archive2excell(handle.Handle());
+    }
+    // Files beside the output under temporary names.
+    std::vector<std::string> Temporaries() const {
+        std::vector<std::string> names;
+        for (const auto& entry : std::filesystem::directory_iterator(folder.path())) {
+            if (entry.path().filename().string().front() == '.') names.push_back(entry.path().filename());
+        }
+        return names;
     }
 };
 
@@ -111,8 +126,10 @@ TEST_P(ArchiveCodes, StepAnswersItsResultCode) {
     if (c.expected != 0) {
         EXPECT_EQ(CountMember(world, "Visible"), 0);
     }
-    // The workbook is never saved by the library; on failure the copy is left as it was.
+    // The output is written by SaveAs alone, once complete; the copy the workbook was made in is
+    // gone however the export ended.
     EXPECT_EQ(CountMember(world, "Save"), 0);
+    EXPECT_EQ(Temporaries(), std::vector<std::string>{});
 }
 
 void Nothing(ArchiveTest&) {}
@@ -149,7 +166,10 @@ INSTANTIATE_TEST_SUITE_P(
                  true, Box::None},
         CodeCase{"CellWriteFails", 3,
                  [](ArchiveTest& test) { test.world.Fail("Value", DISP_E_TYPEMISMATCH); }, -11, true, true,
-                 Box::None}),
+                 Box::None},
+        CodeCase{"OutputCannotBeWritten", 3,
+                 [](ArchiveTest& test) { test.world.Fail("SaveAs", DISP_E_EXCEPTION); }, -3, true, true,
+                 Box::OutputNotCreatable}),
     [](const testing::TestParamInfo<CodeCase>& step) { return std::string(step.param.name); });
 
 // ---- rows and cells --------------------------------------------------------------------------
@@ -217,22 +237,29 @@ TEST_F(ArchiveTest, NameAndTitleTellTheUniversalDateOfOneClockReading) {
                       UtcAt(2024, 3, 5, 0, 0, 0) + std::chrono::milliseconds(100)});
     Table table(1);
     ASSERT_EQ(Export(table), 0);
-    EXPECT_TRUE(std::filesystem::exists(OutputPath("04_03_2024")));
-    EXPECT_FALSE(std::filesystem::exists(OutputPath("05_03_2024")));
+    EXPECT_TRUE(EndsWith(world.Lines()[world.Lines().size() - 2],
+                         " method SaveAs(\"" + OutputPath("04_03_2024") + "\")"));
     EXPECT_EQ(CountLines(world, "Cells(int:2,int:8) put Value(\"Архив ЗКВ от 04.03.2024\")"), 1);
 }
 
-TEST_F(ArchiveTest, WorkbookIsHandedOverUnsavedOverAnEarlierExportOfTheDay) {
+// The workbook is made in a copy of the template beside the output and written over an earlier
+// export of the day only by SaveAs, once complete; the recording application writes nothing, so
+// the earlier export is still there.
+TEST_F(ArchiveTest, WorkbookIsMadeInACopyAndWrittenOverAnEarlierExportOfTheDayOnlyWhole) {
     std::ofstream(OutputPath()) << "yesterday's export";
     Table table(4);
     ASSERT_EQ(Export(table), 0);
     const std::vector<std::string> lines = world.Lines();
+    const std::string copy = folder.file(".desk Архив ЗКВ от 05_03_2024.xlsx." + std::to_string(getpid()) + ".");
     EXPECT_EQ(lines.front(), "Excel get Workbooks()");
-    EXPECT_EQ(lines[1], "Workbooks method Open(\"" + OutputPath() + "\")");
+    EXPECT_EQ(lines[1].rfind("Workbooks method Open(\"" + copy, 0), 0u) << lines[1];
+    ASSERT_GE(lines.size(), 2u);
+    EXPECT_TRUE(EndsWith(lines[lines.size() - 2], " method SaveAs(\"" + OutputPath() + "\")"));
     EXPECT_EQ(lines.back(), "Excel put Visible(bool:-1)");
     EXPECT_EQ(CountMember(world, "Save"), 0);
     EXPECT_EQ(CountMember(world, "Quit"), 0);
-    EXPECT_EQ(ReadFile(OutputPath()), ReadFile(TemplatePath("Архив ЗКВ")));
+    EXPECT_EQ(ReadFile(OutputPath()), "yesterday's export");
+    EXPECT_EQ(Temporaries(), std::vector<std::string>{});
 }
 
 TEST_F(ArchiveTest, ATableClaimingEndlessColumnsIsReadAsFarAsTheWorksheetReaches) {
@@ -243,15 +270,28 @@ TEST_F(ArchiveTest, ATableClaimingEndlessColumnsIsReadAsFarAsTheWorksheetReaches
     EXPECT_EQ(WrittenCells(world).size(), 1u + 17u);
 }
 
-TEST(ArchiveTemplateCopy, CopiesEveryByteAndReplacesTheDestination) {
+TEST(ArchiveTemplateCopy, CopiesEveryByteBesideTheDestinationAndLeavesTheDestinationAlone) {
     testing_support::TempFolder folder;
     std::string content("PK\x03\x04", 4);
     for (int i = 0; i < 70000; ++i)
         content += static_cast<char>(i % 256);  // more than one read, NULs included
     std::ofstream(folder.file("source"), std::ios::binary) << content;
     std::ofstream(folder.file("destination"), std::ios::binary) << "older and longer than nothing";
-    EXPECT_EQ(CopyTemplate(folder.file("destination"), folder.file("source")), 0);
-    EXPECT_EQ(ReadFile(folder.file("destination")), content);
+    std::string copyPath;
+    {
+        std::optional<WorkingCopy> copy;
+        EXPECT_EQ(CopyTemplate(folder.file("destination"), folder.file("source"), copy), 0);
+        copyPath = copy->path();
+        EXPECT_EQ(copyPath.rfind(folder.file(".destination."), 0), 0u) << copyPath;
+        EXPECT_EQ(ReadFile(copyPath), content);
+    }
+    EXPECT_FALSE(std::filesystem::exists(copyPath)) << "removed with its object";
+    EXPECT_EQ(ReadFile(folder.file("destination")), "older and longer than nothing");
+
+    // A template that is a FIFO is not opened (it would block): it is unreadable.
+    ASSERT_EQ(mkfifo(folder.file("fifo").c_str(), 0600), 0);
+    std::optional<WorkingCopy> copy;
+    EXPECT_EQ(CopyTemplate(folder.file("destination"), folder.file("fifo"), copy), -1);
 }
 
 }  // namespace

@@ -1,6 +1,8 @@
 #include "app/controls/chart_toolbar.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <QApplication>
 #include <QCategoryAxis>
@@ -15,13 +17,18 @@
 #include <QToolButton>
 #include <cmath>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "app/controls/chart_output.h"
 #include "app/controls/tool_chart.h"
 #include "platform/utf8_literal.h"
+#include "tests/support/file_size_limit.h"
+#include "tests/support/device_node.h"
 #include "tests/support/printers.h"
 #include "tests/support/qt_application.h"
 #include "tests/support/scripted_dialogs.h"
@@ -316,6 +323,42 @@ TEST_F(ChartToolBar, SaveWritesTheChartAsABitmapOfItsSizeAndCancelWritesNothing)
     dialogs.answerFile(QString::fromStdString(folder.file("missing/chart.bmp")));
     ChartToolClick(Button(17));
     EXPECT_EQ(dialogs.texts().back(), U("Невозможно сохранить файл!"));
+}
+
+// A picture that cannot reach the disk whole, or would replace what is not a file, is not saved;
+// the file that was there stays as it was and the user is told.
+TEST_F(ChartToolBar, ASaveThatCannotBeMadeWholeKeepsTheOldFileAndSaysSo) {
+    testing_support::TempFolder folder;
+    chart->resize(640, 360);
+    chart->show();
+    const std::string path = folder.file("chart.bmp");
+    std::ofstream(path, std::ios::binary) << "the picture saved before";
+    // A bitmap of 640 x 360 takes far more than 64 kB.
+    EXPECT_TRUE(testing_support::RunWithFileSizeLimit(64 * 1024, [&] {
+        dialogs.answerFile(QString::fromStdString(path));
+        ChartToolClick(Button(17));
+        return !dialogs.texts().empty() && dialogs.texts().back() == U("Невозможно сохранить файл!");
+    }));
+    std::ifstream in(path, std::ios::binary);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "the picture saved before");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.path()), {}), 1) << "no temporary left";
+
+    const std::string null = testing_support::DeviceLike(folder, "null");
+    ASSERT_FALSE(null.empty());
+    ASSERT_EQ(symlink(null.c_str(), folder.file("null.bmp").c_str()), 0);
+    ASSERT_EQ(mkfifo(folder.file("fifo.bmp").c_str(), 0600), 0);
+    for (const char* name : {"null.bmp", "fifo.bmp"}) {
+        dialogs.shown.clear();
+        dialogs.answerFile(QString::fromStdString(folder.file(name)));
+        ChartToolClick(Button(17));
+        ASSERT_FALSE(dialogs.texts().empty());
+        EXPECT_EQ(dialogs.texts().back(), U("Невозможно сохранить файл!")) << name;
+    }
+    struct stat info;
+    ASSERT_EQ(stat(null.c_str(), &info), 0);
+    EXPECT_TRUE(S_ISCHR(info.st_mode));
+    ASSERT_EQ(lstat(folder.file("fifo.bmp").c_str(), &info), 0);
+    EXPECT_TRUE(S_ISFIFO(info.st_mode));
 }
 
 TEST_F(ChartToolBar, PrintsOnALandscapePageAndGivesThePrinterItsOrientationBack) {

@@ -1,8 +1,12 @@
 #include "app/project/project_store.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <filesystem>
+#include <functional>
+#include <map>
 #include <fstream>
 #include <stdexcept>
 #include <string>
@@ -10,6 +14,8 @@
 #include "platform/mem_ini_file.h"
 #include "tests/app/project/test_form.h"
 #include "tests/support/file_access.h"
+#include "tests/support/device_node.h"
+#include "tests/support/file_size_limit.h"
 #include "tests/support/printers.h"
 #include "tests/support/temp_folder.h"
 
@@ -128,13 +134,98 @@ TEST_F(ProjectStore, AMissingProjectStillLoadsTheSettingsLists) {
     EXPECT_EQ(f.edit->text(), "form value") << "the walk does not run";
 }
 
-TEST_F(ProjectStore, ASettingsFileThatCannotBeReadStopsBothWays) {
+TEST_F(ProjectStore, ASettingsFileThatCannotBeReadStopsALoad) {
     std::filesystem::create_directory(settings());
     WriteBytes(folder.file("p.zkv"), "[FormTest]\r\nEdit1=loaded\r\n");
     EXPECT_EQ(LoadSaveProject(scope, file("p.zkv"), false), project::kProjectFileError);
     EXPECT_EQ(f.edit->text(), "");
-    EXPECT_EQ(LoadSaveProject(scope, file("p.zkv"), true), project::kProjectFileError);
-    EXPECT_EQ(ReadBytes(folder.file("p.zkv")), "[FormTest]\r\nEdit1=loaded\r\n");
+}
+
+// What stands in the settings file's place and cannot be read as one is kept aside under a name of
+// its own before the save makes a new settings file: nothing is destroyed without a trace.
+TEST_F(ProjectStore, ASaveKeepsASettingsFileThatCouldNotBeReadAsideAndMakesANewOne) {
+    const testing_support::TempFolder devices;
+    const std::string zero = testing_support::DeviceLike(devices, "zero");
+    ASSERT_FALSE(zero.empty());
+    const auto make = std::map<std::string, std::function<void()>>{
+        {"folder", [&] { std::filesystem::create_directory(settings()); }},
+        {"fifo", [&] { ASSERT_EQ(mkfifo(settings().c_str(), 0600), 0); }},
+        {"link to a device", [&] { ASSERT_EQ(symlink(zero.c_str(), settings().c_str()), 0); }},
+        {"letter", [&] { WriteBytes(settings(), "Dear user,\r\nthis is no settings file.\r\n"); }},
+    };
+    f.serials->addItems({"S1"});
+    for (const auto& [name, arrange] : make) {
+        SCOPED_TRACE(name);
+        std::filesystem::remove_all(folder.path());
+        std::filesystem::create_directory(folder.path());
+        arrange();
+        struct stat before;
+        ASSERT_EQ(lstat(settings().c_str(), &before), 0);
+        ASSERT_EQ(LoadSaveProject(scope, file("p.zkv"), true), 0);
+
+        std::vector<std::string> aside;
+        for (const auto& entry : std::filesystem::directory_iterator(folder.path())) {
+            if (entry.path().filename().string().rfind("zkvdesk.ini.unreadable-", 0) == 0) aside.push_back(entry.path());
+        }
+        ASSERT_EQ(aside.size(), 1u);
+        struct stat kept;
+        ASSERT_EQ(lstat(aside[0].c_str(), &kept), 0);
+        EXPECT_EQ(kept.st_ino, before.st_ino) << "the very file, moved";
+        EXPECT_EQ(TMemIniFile(QString::fromStdString(settings())).ReadString("SN_GHV_LIST", "cbZavNo_str0", ""), "S1");
+    }
+    struct stat device;
+    ASSERT_EQ(stat(zero.c_str(), &device), 0);
+    EXPECT_TRUE(S_ISCHR(device.st_mode));
+}
+
+// A stray zero byte in the settings file loses nothing: the file is read for what it holds, and a
+// save rewrites the keys it writes and leaves every other section as it was.
+TEST_F(ProjectStore, ASettingsFileWithAStrayZeroByteKeepsEverythingElse) {
+    WriteBytes(settings(), std::string("[Doc_MP]\r\nsg_MP_str0=doc\r\nsg_MP_str1=bad") + '\0' +
+                               "byte\r\n[SN_GHV_LIST]\r\ncbZavNo_str0=N1\r\n[Project]\r\nName=/work/p.zkv\r\n"
+                               "[Other]\r\nKeep=me\r\n");
+    EXPECT_EQ(LoadSaveProject(scope, "", false), 0);
+    EXPECT_EQ(Cell(f.methods, 0, 0), "doc");
+    EXPECT_EQ(Items(f.serials), QStringList{"N1"});
+    ASSERT_EQ(LoadSaveProject(scope, file("p.zkv"), true), 0);
+    const TMemIniFile saved(QString::fromStdString(settings()));
+    EXPECT_EQ(saved.ReadString("Project", "Name", ""), "/work/p.zkv");
+    EXPECT_EQ(saved.ReadString("Other", "Keep", ""), "me");
+    EXPECT_EQ(saved.ReadString("SN_GHV_LIST", "cbZavNo_str0", ""), "N1");
+    EXPECT_EQ(saved.ReadString("Doc_MP", "sg_MP_str0", ""), "doc");
+}
+
+// A disk that fills during the save: the project file that was there stays whole and the save
+// fails; a link to a regular file is followed, and one to something else is refused.
+TEST_F(ProjectStore, ASaveThatCannotReachTheDiskOrWouldReplaceANonFileFailsAndKeepsTheOld) {
+    const std::string old(3433, ';');
+    WriteBytes(folder.file("p.zkv"), "[FormTest]\r\n" + old + "\r\n");
+    const std::string before = ReadBytes(folder.file("p.zkv"));
+    f.edit->setText("new");
+    for (int row = 0; row < 2; ++row) SetCell(f.plain, row, 0, QString(2000, 'p'));
+    EXPECT_FALSE(testing_support::RunWithFileSizeLimit(4096, [&] {
+        return LoadSaveProject(scope, file("p.zkv"), true) == 0;
+    }));
+    EXPECT_EQ(ReadBytes(folder.file("p.zkv")), before);
+
+    ASSERT_EQ(symlink("p.zkv", folder.file("link.zkv").c_str()), 0);
+    ASSERT_EQ(LoadSaveProject(scope, file("link.zkv"), true), 0);
+    EXPECT_TRUE(std::filesystem::is_symlink(folder.file("link.zkv")));
+    EXPECT_EQ(TMemIniFile(file("p.zkv")).ReadString("FormTest", "Edit1", ""), "new");
+
+    // As the superuser a device node of the test's own, which a save must not turn into a file.
+    const std::string null = testing_support::DeviceLike(folder, "null");
+    ASSERT_FALSE(null.empty());
+    ASSERT_EQ(symlink(null.c_str(), folder.file("null.zkv").c_str()), 0);
+    ASSERT_EQ(mkfifo(folder.file("fifo.zkv").c_str(), 0600), 0);
+    for (const char* name : {"null.zkv", "fifo.zkv"}) {
+        EXPECT_EQ(LoadSaveProject(scope, file(name), true), project::kProjectFileError) << name;
+    }
+    struct stat info;
+    ASSERT_EQ(stat(null.c_str(), &info), 0);
+    EXPECT_TRUE(S_ISCHR(info.st_mode));
+    ASSERT_EQ(lstat(folder.file("fifo.zkv").c_str(), &info), 0);
+    EXPECT_TRUE(S_ISFIFO(info.st_mode));
 }
 
 // The user confirmed writing over a file that is no project; a save replaces it. A load never

@@ -1,4 +1,6 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -37,6 +39,8 @@
 #include "platform/mem_ini_file.h"
 #include "tests/app/window_fixture.h"
 #include "tests/support/file_access.h"
+#include "tests/support/device_node.h"
+#include "tests/support/file_size_limit.h"
 #include "tests/support/printers.h"
 
 namespace {
@@ -680,6 +684,68 @@ TEST_F(ProjectWindow, SavingIntoAReadOnlyFolderThroughQtsDialogsKeepsTheOldFileA
     EXPECT_EQ(shown, (QStringList{U("Переписать файл ?"), U("Ошибка: Невозможно сохранить проект!")}));
     EXPECT_EQ(ReadBytes(target), old);
     EXPECT_EQ(ProjectFile, before);
+}
+
+// "Сохранить проект" onto a full disk, a link to a device and a FIFO: the old file or node stays
+// as it was and the user is told.
+TEST_F(ProjectWindow, ASaveThatCannotBeMadeKeepsTheOldFileAndSaysSo) {
+    std::ofstream(folder.file("p.zkv"), std::ios::binary) << "[FrameTune1]\r\nEdit2=old\r\n";
+    const std::string old = ReadBytes(folder.file("p.zkv"));
+    const std::vector<QString> failed{U("Невозможно сохранить проект!")};
+    // The child may write files a byte shorter than the project: the settings file fits, the
+    // project does not.
+    saveAs("sized.zkv");
+    const std::size_t projectSize = ReadBytes(folder.file("sized.zkv")).size();
+    ASSERT_GT(projectSize, ReadBytes(settingsPath()).size());
+    ProjectFile = QString::fromStdString(settingsPath());
+    dialogs.shown.clear();
+    EXPECT_TRUE(testing_support::RunWithFileSizeLimit(projectSize - 1, [&] {
+        saveAs("p.zkv");
+        return Messages(dialogs) == std::vector<QString>{U("Переписать файл ?"), failed[0]} &&
+               ReadBytes(folder.file("p.zkv")) == old;
+    }));
+    EXPECT_EQ(ReadBytes(folder.file("p.zkv")), old);
+
+    const std::string null = testing_support::DeviceLike(folder, "null");
+    ASSERT_FALSE(null.empty());
+    ASSERT_EQ(symlink(null.c_str(), folder.file("null.zkv").c_str()), 0);
+    ASSERT_EQ(mkfifo(folder.file("fifo.zkv").c_str(), 0600), 0);
+    for (const char* name : {"null.zkv", "fifo.zkv"}) {
+        dialogs.shown.clear();
+        saveAs(name);
+        EXPECT_EQ(Messages(dialogs), (std::vector<QString>{U("Переписать файл ?"), failed[0]})) << name;
+        EXPECT_EQ(ProjectFile.toStdString(), settingsPath()) << name;
+    }
+    struct stat info;
+    ASSERT_EQ(stat(null.c_str(), &info), 0);
+    EXPECT_TRUE(S_ISCHR(info.st_mode));
+    ASSERT_EQ(lstat(folder.file("fifo.zkv").c_str(), &info), 0);
+    EXPECT_TRUE(S_ISFIFO(info.st_mode));
+}
+
+// A settings file that is a FIFO neither hangs the start nor is lost at the close: it is kept
+// aside and a new settings file is made.
+TEST_F(ProjectWindow, ASettingsFileThatIsAFifoDoesNotHangTheStartAndIsKeptAsideAtTheClose) {
+    restart();  // the first start made no settings file
+    grad.reset();
+    window.reset();
+    ASSERT_EQ(mkfifo(settingsPath().c_str(), 0600), 0);
+    start();
+    EXPECT_EQ(ProjectFile.toStdString(), settingsPath());
+    window->FrameTune1->Edit2->setText("42");
+    dialogs.answer(platform::IDYES);
+    ASSERT_TRUE(window->close());
+    std::vector<std::string> aside;
+    for (const auto& entry : std::filesystem::directory_iterator(folder.path())) {
+        if (entry.path().filename().string().rfind("zkvdesk.ini.unreadable-", 0) == 0) aside.push_back(entry.path());
+    }
+    ASSERT_EQ(aside.size(), 1u);
+    struct stat info;
+    ASSERT_EQ(lstat(aside[0].c_str(), &info), 0);
+    EXPECT_TRUE(S_ISFIFO(info.st_mode));
+    const platform::TMemIniFile settings(QString::fromStdString(settingsPath()));
+    EXPECT_EQ(settings.ReadString("FrameTune1", "Edit2", ""), "42");
+    EXPECT_EQ(settings.ReadString("Project", "Name", "").toStdString(), settingsPath());
 }
 
 }  // namespace
