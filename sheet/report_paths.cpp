@@ -5,8 +5,8 @@
 #include <chrono>
 #include <cstdio>
 
-#include "platform/clock.h"
-#include "platform/library_loader.h"
+#include "platform/system/clock.h"
+#include "platform/automation/library_loader.h"
 
 namespace sheet {
 namespace {

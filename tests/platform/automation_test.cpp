@@ -1,4 +1,4 @@
-#include "platform/automation.h"
+#include "platform/automation/automation.h"
 
 #include <gtest/gtest.h>
 

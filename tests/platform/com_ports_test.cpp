@@ -2,7 +2,7 @@
 
 #include <filesystem>
 
-#include "platform/com_ports.h"
+#include "platform/serial/com_ports.h"
 #include "tests/support/temp_folder.h"
 
 namespace {

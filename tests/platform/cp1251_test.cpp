@@ -1,4 +1,4 @@
-#include "platform/cp1251.h"
+#include "platform/class_library/cp1251.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "platform/dialogs.h"
+#include "platform/class_library/dialogs.h"
 
 #include <gtest/gtest-spi.h>
 #include <gtest/gtest.h>
@@ -15,8 +15,8 @@
 #include <functional>
 #include <memory>
 
-#include "platform/clock.h"
-#include "platform/file_filter.h"
+#include "platform/system/clock.h"
+#include "platform/class_library/file_filter.h"
 #include "tests/support/printers.h"
 #include "tests/support/qt_application.h"
 #include "tests/support/scripted_dialogs.h"

@@ -1,4 +1,4 @@
-#include "platform/file_io.h"
+#include "platform/system/file_io.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>

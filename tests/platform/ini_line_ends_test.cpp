@@ -6,7 +6,7 @@
 #include <fstream>
 #include <string>
 
-#include "platform/mem_ini_file.h"
+#include "platform/class_library/mem_ini_file.h"
 #include "tests/support/printers.h"
 #include "tests/support/temp_folder.h"
 

@@ -9,9 +9,9 @@
 #include <sstream>
 #include <string>
 
-#include "platform/line_lock.h"
-#include "platform/pseudo_terminal.h"
-#include "platform/serial_line.h"
+#include "platform/serial/line_lock.h"
+#include "platform/serial/pseudo_terminal.h"
+#include "platform/serial/serial_line.h"
 #include "tests/support/other_process.h"
 #include "tests/support/temp_folder.h"
 

@@ -1,4 +1,4 @@
-#include "platform/mem_ini_file.h"
+#include "platform/class_library/mem_ini_file.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>

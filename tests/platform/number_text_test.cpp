@@ -5,8 +5,8 @@
 #include <cstdio>
 #include <optional>
 
-#include "platform/number_format.h"
-#include "platform/number_scan.h"
+#include "platform/text/number_format.h"
+#include "platform/text/number_scan.h"
 
 namespace {
 

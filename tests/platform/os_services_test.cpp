@@ -1,4 +1,4 @@
-#include "platform/os_services.h"
+#include "platform/class_library/os_services.h"
 
 #include <gtest/gtest.h>
 
@@ -6,7 +6,7 @@
 #include <QFileInfo>
 #include <QTimer>
 
-#include "platform/library_loader.h"
+#include "platform/automation/library_loader.h"
 #include "tests/support/printers.h"
 #include "tests/support/qt_application.h"
 

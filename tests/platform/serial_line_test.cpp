@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/pseudo_terminal.h"
-#include "platform/serial_line.h"
+#include "platform/serial/pseudo_terminal.h"
+#include "platform/serial/serial_line.h"
 #include "tests/support/temp_folder.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "platform/spreadsheet_app.h"
+#include "platform/spreadsheet/spreadsheet_app.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -11,7 +11,7 @@
 #include <optional>
 #include <vector>
 
-#include "platform/wide_text.h"
+#include "platform/text/wide_text.h"
 #include "tests/platform/workbook_fixtures.h"
 #include "tests/support/device_node.h"
 #include "tests/support/file_size_limit.h"

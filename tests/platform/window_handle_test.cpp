@@ -1,4 +1,4 @@
-#include "platform/window_handle.h"
+#include "platform/automation/window_handle.h"
 
 #include <gtest/gtest.h>
 
@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/list_view_handle.h"
+#include "platform/automation/list_view_handle.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/xlsx_package.h"
+#include "platform/xlsx/xlsx_package.h"
 #include "tests/support/workbook_reader.h"
 
 namespace testing_support {

@@ -1,10 +1,10 @@
-#include "platform/xlsx_refs.h"
+#include "platform/xlsx/xlsx_refs.h"
 
 #include <gtest/gtest.h>
 
-#include "platform/xlsx_formula.h"
-#include "platform/xlsx_names.h"
-#include "platform/xlsx_strings.h"
+#include "platform/spreadsheet/xlsx_formula.h"
+#include "platform/spreadsheet/xlsx_names.h"
+#include "platform/xlsx/xlsx_strings.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "platform/xlsx_workbook.h"
+#include "platform/spreadsheet/xlsx_workbook.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
