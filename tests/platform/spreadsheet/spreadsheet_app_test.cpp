@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "platform/text/wide_text.h"
-#include "tests/platform/workbook_fixtures.h"
+#include "tests/platform/spreadsheet/workbook_fixtures.h"
 #include "tests/support/device_node.h"
 #include "tests/support/file_size_limit.h"
 #include "tests/support/temp_folder.h"

@@ -6,7 +6,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "tests/platform/workbook_fixtures.h"
+#include "tests/platform/spreadsheet/workbook_fixtures.h"
 #include "tests/support/temp_folder.h"
 #include "tests/support/workbook_reader.h"
 

@@ -3,7 +3,7 @@
 #include <functional>
 
 #include "platform/spreadsheet/xlsx_workbook.h"
-#include "tests/platform/workbook_fixtures.h"
+#include "tests/platform/spreadsheet/workbook_fixtures.h"
 #include "tests/support/temp_folder.h"
 #include "tests/support/workbook_reader.h"
 

@@ -1,4 +1,4 @@
-#include "tests/platform/workbook_fixtures.h"
+#include "tests/platform/spreadsheet/workbook_fixtures.h"
 
 #include <gtest/gtest.h>
 
