@@ -19,8 +19,8 @@
 #include "link/my_comm.h"
 #include "link/protocol.h"
 #include "platform/class_library/components.h"
-#include "platform/text/number_scan.h"
 #include "platform/class_library/utf8_literal.h"
+#include "platform/text/number_scan.h"
 
 namespace {
 

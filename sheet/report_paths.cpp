@@ -5,8 +5,8 @@
 #include <chrono>
 #include <cstdio>
 
-#include "platform/system/clock.h"
 #include "platform/automation/library_loader.h"
+#include "platform/system/clock.h"
 
 namespace sheet {
 namespace {

@@ -2,8 +2,8 @@
 
 #include <memory>
 
-#include "platform/class_library/dialogs.h"
 #include "platform/automation/library_loader.h"
+#include "platform/class_library/dialogs.h"
 #include "platform/class_library/utf8_literal.h"
 
 namespace {

@@ -10,10 +10,10 @@
 #include <cstring>
 #include <ctime>
 
+#include "platform/class_library/os_services.h"
 #include "platform/system/clock.h"
 #include "platform/text/number_format.h"
 #include "platform/text/number_scan.h"
-#include "platform/class_library/os_services.h"
 
 namespace {
 

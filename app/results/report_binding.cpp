@@ -8,8 +8,8 @@
 
 #include "app/controls/report_library.h"
 #include "app/model/value_text.h"
-#include "platform/class_library/dialogs.h"
 #include "platform/automation/report_record.h"
+#include "platform/class_library/dialogs.h"
 #include "platform/class_library/utf8_literal.h"
 
 namespace {

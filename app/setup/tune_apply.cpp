@@ -16,8 +16,8 @@
 #include "app/model/value_text.h"
 #include "app/setup/frame_tune.h"
 #include "platform/class_library/dialogs.h"
-#include "platform/text/number_format.h"
 #include "platform/class_library/utf8_literal.h"
+#include "platform/text/number_format.h"
 
 namespace {
 

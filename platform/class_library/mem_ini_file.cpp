@@ -5,8 +5,8 @@
 #include <limits>
 #include <optional>
 
-#include "platform/system/clock.h"
 #include "platform/class_library/cp1251.h"
+#include "platform/system/clock.h"
 #include "platform/system/file_io.h"
 
 namespace platform {

@@ -12,8 +12,8 @@
 #include <vector>
 
 #include "platform/spreadsheet/spreadsheet_dispatch.h"
-#include "platform/xlsx/xlsx_refs.h"
 #include "platform/spreadsheet/xlsx_workbook.h"
+#include "platform/xlsx/xlsx_refs.h"
 
 namespace platform {
 namespace {

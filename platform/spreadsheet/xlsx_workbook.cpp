@@ -1,8 +1,8 @@
 #include "platform/spreadsheet/xlsx_workbook.h"
 
-#include "platform/text/wide_text.h"
 #include "platform/spreadsheet/xlsx_formula.h"
 #include "platform/spreadsheet/xlsx_names.h"
+#include "platform/text/wide_text.h"
 #include "platform/xlsx/xlsx_parts.h"
 #include "platform/xlsx/xlsx_xml.h"
 

@@ -11,8 +11,8 @@
 #include <vector>
 
 #include "platform/automation/automation.h"
-#include "platform/system/clock.h"
 #include "platform/automation/window_handle.h"
+#include "platform/system/clock.h"
 
 namespace testing_support {
 

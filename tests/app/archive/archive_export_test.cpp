@@ -11,8 +11,8 @@
 
 #include "app/archive/frame_archive.h"
 #include "platform/automation/automation.h"
-#include "platform/class_library/cp1251.h"
 #include "platform/automation/library_loader.h"
+#include "platform/class_library/cp1251.h"
 #include "platform/class_library/utf8_literal.h"
 #include "sim/archive.h"
 #include "tests/support/printers.h"

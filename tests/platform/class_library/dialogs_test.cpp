@@ -15,8 +15,8 @@
 #include <functional>
 #include <memory>
 
-#include "platform/system/clock.h"
 #include "platform/class_library/file_filter.h"
+#include "platform/system/clock.h"
 #include "tests/support/printers.h"
 #include "tests/support/qt_application.h"
 #include "tests/support/scripted_dialogs.h"
