@@ -6,8 +6,8 @@
 
 #include "app/calibration/form_grad.h"
 #include "app/window/form_main.h"
-#include "platform/dialogs.h"
-#include "platform/os_services.h"
+#include "platform/class_library/dialogs.h"
+#include "platform/class_library/os_services.h"
 
 namespace {
 

@@ -17,9 +17,9 @@
 #include <string>
 #include <vector>
 
-#include "platform/automation.h"
-#include "platform/list_view_handle.h"
-#include "platform/spreadsheet_app.h"
+#include "platform/automation/automation.h"
+#include "platform/automation/list_view_handle.h"
+#include "platform/spreadsheet/spreadsheet_app.h"
 #include "sheet/protocol_report.h"
 #include "sheet/report_paths.h"
 #include "sheet/zkvsheet.h"

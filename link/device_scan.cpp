@@ -8,8 +8,8 @@
 #include <string>
 
 #include "link/crc16.h"
-#include "platform/clock.h"
-#include "platform/com_ports.h"
+#include "platform/serial/com_ports.h"
+#include "platform/system/clock.h"
 
 std::unique_ptr<platform::ByteStream> ScanHandles[kScanPortCount];
 QTreeWidget* ScanResultList = nullptr;

@@ -6,7 +6,7 @@
 #include <optional>
 #include <string_view>
 
-#include "platform/byte_stream.h"
+#include "platform/serial/byte_stream.h"
 
 class QTreeWidget;
 

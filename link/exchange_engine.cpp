@@ -10,9 +10,9 @@
 #include "link/instrument_errors.h"
 #include "link/my_comm.h"
 #include "link/serial232.h"
-#include "platform/clock.h"
-#include "platform/components.h"
-#include "platform/dialogs.h"
+#include "platform/class_library/components.h"
+#include "platform/class_library/dialogs.h"
+#include "platform/system/clock.h"
 
 namespace {
 

@@ -18,9 +18,9 @@
 #include "link/exchange_state.h"
 #include "link/my_comm.h"
 #include "link/protocol.h"
-#include "platform/components.h"
-#include "platform/number_scan.h"
-#include "platform/utf8_literal.h"
+#include "platform/class_library/components.h"
+#include "platform/class_library/utf8_literal.h"
+#include "platform/text/number_scan.h"
 
 namespace {
 

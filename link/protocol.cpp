@@ -9,8 +9,8 @@
 #include "link/crc16.h"
 #include "link/exchange_state.h"
 #include "link/my_comm.h"
-#include "platform/number_format.h"
-#include "platform/number_scan.h"
+#include "platform/text/number_format.h"
+#include "platform/text/number_scan.h"
 
 char RequestBuffer[kRequestBufferSize];
 

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <string>
 
-#include "platform/clock.h"
-#include "platform/com_ports.h"
+#include "platform/serial/com_ports.h"
+#include "platform/system/clock.h"
 
 namespace {
 

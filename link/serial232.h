@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "platform/byte_stream.h"
+#include "platform/serial/byte_stream.h"
 
 // The serial routines the port object is built on. A handle is an open line; null and
 // INVALID_HANDLE_VALUE both mean "no port", as the callers expect of a Windows handle.

@@ -5,8 +5,8 @@
 #include <memory>
 #include <vector>
 
-#include "platform/message_box.h"
-#include "platform/wide_text.h"
+#include "platform/system/message_box.h"
+#include "platform/text/wide_text.h"
 #include "sheet/excel_ops.h"
 #include "sheet/report_paths.h"
 

@@ -3,7 +3,7 @@
 #include <optional>
 #include <string>
 
-#include "platform/window_handle.h"
+#include "platform/automation/window_handle.h"
 #include "sheet/working_copy.h"
 
 namespace sheet {

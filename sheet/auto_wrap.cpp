@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/wide_text.h"
+#include "platform/text/wide_text.h"
 #include "sheet/diagnostics.h"
 
 namespace sheet {

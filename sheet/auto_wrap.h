@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/automation.h"
+#include "platform/automation/automation.h"
 
 namespace sheet {
 

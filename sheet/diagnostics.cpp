@@ -3,8 +3,8 @@
 #include <cstring>
 #include <string>
 
-#include "platform/clock.h"
-#include "platform/wide_text.h"
+#include "platform/system/clock.h"
+#include "platform/text/wide_text.h"
 
 namespace sheet {
 namespace {

@@ -2,7 +2,7 @@
 
 #include <string_view>
 
-#include "platform/window_handle.h"
+#include "platform/automation/window_handle.h"
 
 namespace sheet {
 

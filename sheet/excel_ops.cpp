@@ -4,7 +4,7 @@
 #include <filesystem>
 #include <string>
 
-#include "platform/wide_text.h"
+#include "platform/text/wide_text.h"
 #include "sheet/auto_wrap.h"
 #include "sheet/diagnostics.h"
 

@@ -9,7 +9,7 @@
 #include <cstdint>
 #include <string_view>
 
-#include "platform/automation.h"
+#include "platform/automation/automation.h"
 
 namespace sheet {
 

@@ -1,8 +1,8 @@
 #include <exception>
 #include <type_traits>
 
-#include "platform/automation.h"
-#include "platform/library_loader.h"
+#include "platform/automation/automation.h"
+#include "platform/automation/library_loader.h"
 #include "sheet/archive_report.h"
 #include "sheet/cell_maps.h"
 #include "sheet/diagnostics.h"

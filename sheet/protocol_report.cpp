@@ -3,7 +3,7 @@
 #include <optional>
 #include <string>
 
-#include "platform/message_box.h"
+#include "platform/system/message_box.h"
 #include "sheet/excel_ops.h"
 #include "sheet/report_paths.h"
 #include "sheet/working_copy.h"

@@ -5,8 +5,8 @@
 #include <chrono>
 #include <cstdio>
 
-#include "platform/clock.h"
-#include "platform/library_loader.h"
+#include "platform/automation/library_loader.h"
+#include "platform/system/clock.h"
 
 namespace sheet {
 namespace {

@@ -9,7 +9,7 @@
 #include <cstring>
 #include <string_view>
 
-#include "platform/report_record.h"
+#include "platform/automation/report_record.h"
 
 namespace sheet {
 

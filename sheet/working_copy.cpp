@@ -2,8 +2,8 @@
 
 #include <unistd.h>
 
-#include "platform/clock.h"
-#include "platform/file_io.h"
+#include "platform/system/clock.h"
+#include "platform/system/file_io.h"
 
 namespace sheet {
 namespace {

@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "platform/window_handle.h"
+#include "platform/automation/window_handle.h"
 #include "sheet/report_record.h"
 
 #define ZKVSHEET_EXPORT extern "C" __attribute__((visibility("default")))

@@ -3,8 +3,8 @@
 #include <cstdint>
 #include <string>
 
-#include "platform/memory_line.h"
-#include "platform/pseudo_terminal.h"
+#include "platform/serial/memory_line.h"
+#include "platform/serial/pseudo_terminal.h"
 #include "sim/instrument.h"
 
 namespace sim {

@@ -8,8 +8,8 @@
 #include <optional>
 
 #include "link/crc16.h"
-#include "platform/number_format.h"
-#include "platform/number_scan.h"
+#include "platform/text/number_format.h"
+#include "platform/text/number_scan.h"
 
 namespace sim {
 namespace {

@@ -6,7 +6,7 @@
 #include <optional>
 #include <string>
 
-#include "platform/pseudo_terminal.h"
+#include "platform/serial/pseudo_terminal.h"
 #include "sim/hosts.h"
 #include "sim/instrument.h"
 

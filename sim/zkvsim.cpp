@@ -8,8 +8,8 @@
 #include <string>
 #include <type_traits>
 
-#include "platform/clock.h"
-#include "platform/com_ports.h"
+#include "platform/serial/com_ports.h"
+#include "platform/system/clock.h"
 #include "sim/hosts.h"
 #include "sim/instrument.h"
 #include "sim/paced_host.h"

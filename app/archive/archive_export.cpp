@@ -4,8 +4,8 @@
 
 #include "app/archive/frame_archive.h"
 #include "app/controls/report_library.h"
-#include "platform/cp1251.h"
-#include "platform/list_view_handle.h"
+#include "platform/automation/list_view_handle.h"
+#include "platform/class_library/cp1251.h"
 
 namespace {
 

@@ -11,8 +11,8 @@
 #include "app/controls/chart_toolbar.h"
 #include "app/controls/control_checks.h"
 #include "app/controls/tool_chart.h"
-#include "platform/number_scan.h"
-#include "platform/utf8_literal.h"
+#include "platform/class_library/utf8_literal.h"
+#include "platform/text/number_scan.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 
 #include "app/archive/frame_archive.h"
 #include "app/model/archive_file.h"
-#include "platform/file_io.h"
+#include "platform/system/file_io.h"
 
 namespace {
 

@@ -12,8 +12,8 @@
 #include "link/exchange_state.h"
 #include "link/my_comm.h"
 #include "link/protocol.h"
-#include "platform/dialogs.h"
-#include "platform/utf8_literal.h"
+#include "platform/class_library/dialogs.h"
+#include "platform/class_library/utf8_literal.h"
 
 namespace {
 

@@ -20,8 +20,8 @@
 #include "app/controls/tool_chart.h"
 #include "app/model/pressure_units.h"
 
-#include "platform/components.h"
-#include "platform/utf8_literal.h"
+#include "platform/class_library/components.h"
+#include "platform/class_library/utf8_literal.h"
 
 namespace {
 

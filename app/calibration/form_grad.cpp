@@ -13,8 +13,8 @@
 
 #include "app/controls/key_filter.h"
 #include "link/exchange_state.h"
-#include "platform/components.h"
-#include "platform/utf8_literal.h"
+#include "platform/class_library/components.h"
+#include "platform/class_library/utf8_literal.h"
 
 TFormGrad* FormGrad = nullptr;
 

@@ -13,8 +13,8 @@
 #include <QWidget>
 #include <optional>
 
-#include "platform/file_io.h"
-#include "platform/utf8_literal.h"
+#include "platform/class_library/utf8_literal.h"
+#include "platform/system/file_io.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <QString>
 #include <functional>
 
-#include "platform/dialogs.h"
+#include "platform/class_library/dialogs.h"
 
 class QChartView;
 class QPrinter;

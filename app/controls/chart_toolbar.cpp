@@ -5,7 +5,7 @@
 #include <QToolButton>
 
 #include "app/controls/chart_output.h"
-#include "platform/utf8_literal.h"
+#include "platform/class_library/utf8_literal.h"
 
 namespace {
 

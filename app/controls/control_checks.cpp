@@ -8,9 +8,9 @@
 #include <optional>
 
 #include "app/model/value_text.h"
-#include "platform/dialogs.h"
-#include "platform/number_format.h"
-#include "platform/utf8_literal.h"
+#include "platform/class_library/dialogs.h"
+#include "platform/class_library/utf8_literal.h"
+#include "platform/text/number_format.h"
 
 namespace {
 

@@ -25,8 +25,8 @@
 #include "app/model/record_fields.h"
 #include "app/model/setup_record.h"
 #include "link/exchange_state.h"
-#include "platform/components.h"
-#include "platform/utf8_literal.h"
+#include "platform/class_library/components.h"
+#include "platform/class_library/utf8_literal.h"
 
 namespace {
 

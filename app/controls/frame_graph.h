@@ -10,7 +10,7 @@
 
 #include "app/controls/chart_output.h"
 #include "app/controls/graph_scale.h"
-#include "platform/dialogs.h"
+#include "platform/class_library/dialogs.h"
 
 class GraphPlot;
 class GraphSeries;

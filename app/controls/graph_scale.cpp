@@ -4,7 +4,7 @@
 #include <cmath>
 #include <string>
 
-#include "platform/number_format.h"
+#include "platform/text/number_format.h"
 
 QString PointLabelText(int n) {
     const int minutes = n / 60;

@@ -13,7 +13,7 @@
 #include <QWidget>
 
 #include "app/model/value_text.h"
-#include "platform/cp1251.h"
+#include "platform/class_library/cp1251.h"
 
 namespace {
 

@@ -2,9 +2,9 @@
 
 #include <memory>
 
-#include "platform/dialogs.h"
-#include "platform/library_loader.h"
-#include "platform/utf8_literal.h"
+#include "platform/automation/library_loader.h"
+#include "platform/class_library/dialogs.h"
+#include "platform/class_library/utf8_literal.h"
 
 namespace {
 

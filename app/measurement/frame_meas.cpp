@@ -27,9 +27,9 @@
 #include "app/model/value_text.h"
 #include "link/exchange_engine.h"
 #include "link/exchange_state.h"
-#include "platform/components.h"
-#include "platform/dialogs.h"
-#include "platform/utf8_literal.h"
+#include "platform/class_library/components.h"
+#include "platform/class_library/dialogs.h"
+#include "platform/class_library/utf8_literal.h"
 
 bool MeasWasRunning = false;
 bool OnMeasPage = false;

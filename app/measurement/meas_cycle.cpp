@@ -19,10 +19,10 @@
 #include "link/instrument_errors.h"
 #include "link/my_comm.h"
 #include "link/protocol.h"
-#include "platform/dialogs.h"
-#include "platform/number_format.h"
-#include "platform/number_scan.h"
-#include "platform/utf8_literal.h"
+#include "platform/class_library/dialogs.h"
+#include "platform/text/number_format.h"
+#include "platform/text/number_scan.h"
+#include "platform/class_library/utf8_literal.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "link/answer_parser.h"
-#include "platform/number_scan.h"
+#include "platform/text/number_scan.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include "app/model/record_fields.h"
 #include "app/model/setup_record.h"
 #include "app/model/value_text.h"
-#include "platform/utf8_literal.h"
+#include "platform/class_library/utf8_literal.h"
 
 float SignedSquare(float x) { return x > 0.0f ? x * x : -(x * x); }
 

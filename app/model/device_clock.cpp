@@ -1,6 +1,6 @@
 #include "app/model/device_clock.h"
 
-#include "platform/number_scan.h"
+#include "platform/text/number_scan.h"
 
 namespace {
 

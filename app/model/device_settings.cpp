@@ -6,7 +6,7 @@
 
 #include "app/model/value_text.h"
 #include "link/answer_parser.h"
-#include "platform/number_scan.h"
+#include "platform/text/number_scan.h"
 
 namespace {
 

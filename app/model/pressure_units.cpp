@@ -3,7 +3,7 @@
 #include <bit>
 
 #include "app/model/setup_record.h"
-#include "platform/dialogs.h"
+#include "platform/class_library/dialogs.h"
 
 namespace {
 

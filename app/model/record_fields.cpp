@@ -4,7 +4,7 @@
 #include <cstring>
 #include <string>
 
-#include "platform/cp1251.h"
+#include "platform/class_library/cp1251.h"
 
 void WriteTextSlot(std::uint8_t* record, std::size_t offset, std::size_t slotSize, const QString& text) {
     if (record == nullptr) return;

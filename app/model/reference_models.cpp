@@ -3,7 +3,7 @@
 #include <QStringList>
 
 #include "app/model/record_fields.h"
-#include "platform/cp1251.h"
+#include "platform/class_library/cp1251.h"
 
 // The code's second digit tells the unit the transducer reads in: below 6 kPa, from 6 on MPa.
 const ReferenceModel kReferenceModels[kReferenceModelCount] = {

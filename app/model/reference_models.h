@@ -3,7 +3,7 @@
 #include <QString>
 #include <string_view>
 
-#include "platform/report_record.h"
+#include "platform/automation/report_record.h"
 
 // The reference transducers' model codes with their measuring ranges (the maker's model data).
 struct ReferenceModel {

@@ -11,7 +11,7 @@
 #include "app/model/reference_models.h"
 #include "app/model/setup_record.h"
 #include "app/model/value_text.h"
-#include "platform/cp1251.h"
+#include "platform/class_library/cp1251.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <functional>
 
-#include "platform/report_record.h"
+#include "platform/automation/report_record.h"
 
 // What a report record is made from.
 struct ReportSources {

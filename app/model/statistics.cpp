@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "platform/clock.h"
+#include "platform/system/clock.h"
 
 namespace {
 

@@ -10,10 +10,10 @@
 #include <cstring>
 #include <ctime>
 
-#include "platform/clock.h"
-#include "platform/number_format.h"
-#include "platform/number_scan.h"
-#include "platform/os_services.h"
+#include "platform/class_library/os_services.h"
+#include "platform/system/clock.h"
+#include "platform/text/number_format.h"
+#include "platform/text/number_scan.h"
 
 namespace {
 

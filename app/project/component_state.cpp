@@ -19,9 +19,9 @@
 
 #include "app/project/ini_names.h"
 #include "app/project/stored_lists.h"
-#include "platform/clock.h"
-#include "platform/components.h"
-#include "platform/mem_ini_file.h"
+#include "platform/class_library/components.h"
+#include "platform/class_library/mem_ini_file.h"
+#include "platform/system/clock.h"
 
 namespace project {
 namespace {

@@ -4,8 +4,8 @@
 #include <QStackedWidget>
 #include <algorithm>
 
-#include "platform/components.h"
-#include "platform/mem_ini_file.h"
+#include "platform/class_library/components.h"
+#include "platform/class_library/mem_ini_file.h"
 
 namespace project {
 

@@ -6,7 +6,7 @@
 
 #include "app/project/ini_names.h"
 #include "app/project/stored_lists.h"
-#include "platform/mem_ini_file.h"
+#include "platform/class_library/mem_ini_file.h"
 
 namespace project {
 namespace {

@@ -9,9 +9,9 @@
 
 #include "app/project/component_walk.h"
 #include "app/project/global_lists.h"
-#include "platform/clock.h"
-#include "platform/file_io.h"
-#include "platform/os_services.h"
+#include "platform/class_library/os_services.h"
+#include "platform/system/clock.h"
+#include "platform/system/file_io.h"
 
 QString ProjectFile;
 QString BaseCaption;

@@ -4,7 +4,7 @@
 #include <optional>
 #include <vector>
 
-#include "platform/mem_ini_file.h"
+#include "platform/class_library/mem_ini_file.h"
 
 class QObject;
 class QWidget;

@@ -1,7 +1,7 @@
 #include "app/project/stored_lists.h"
 
 #include "app/project/ini_names.h"
-#include "platform/mem_ini_file.h"
+#include "platform/class_library/mem_ini_file.h"
 
 namespace project {
 

@@ -14,9 +14,9 @@
 #include "app/model/setup_record.h"
 #include "app/model/value_text.h"
 #include "app/results/report_binding.h"
-#include "platform/components.h"
-#include "platform/dialogs.h"
-#include "platform/utf8_literal.h"
+#include "platform/class_library/components.h"
+#include "platform/class_library/dialogs.h"
+#include "platform/class_library/utf8_literal.h"
 
 namespace {
 

@@ -8,9 +8,9 @@
 
 #include "app/controls/report_library.h"
 #include "app/model/value_text.h"
-#include "platform/dialogs.h"
-#include "platform/report_record.h"
-#include "platform/utf8_literal.h"
+#include "platform/automation/report_record.h"
+#include "platform/class_library/dialogs.h"
+#include "platform/class_library/utf8_literal.h"
 
 namespace {
 

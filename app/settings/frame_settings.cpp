@@ -20,9 +20,9 @@
 #include "app/controls/control_rules.h"
 #include "app/controls/key_filter.h"
 #include "app/model/pressure_units.h"
-#include "platform/clock.h"
-#include "platform/components.h"
-#include "platform/utf8_literal.h"
+#include "platform/class_library/components.h"
+#include "platform/class_library/utf8_literal.h"
+#include "platform/system/clock.h"
 
 namespace {
 

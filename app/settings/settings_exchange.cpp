@@ -17,10 +17,10 @@
 #include "link/exchange_state.h"
 #include "link/my_comm.h"
 #include "link/protocol.h"
-#include "platform/clock.h"
-#include "platform/dialogs.h"
-#include "platform/number_scan.h"
-#include "platform/utf8_literal.h"
+#include "platform/class_library/dialogs.h"
+#include "platform/class_library/utf8_literal.h"
+#include "platform/system/clock.h"
+#include "platform/text/number_scan.h"
 
 namespace {
 

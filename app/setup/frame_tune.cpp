@@ -22,10 +22,10 @@
 #include "app/controls/default_button.h"
 #include "app/controls/key_filter.h"
 #include "app/model/reference_models.h"
-#include "platform/components.h"
-#include "platform/cp1251.h"
-#include "platform/dialogs.h"
-#include "platform/utf8_literal.h"
+#include "platform/class_library/components.h"
+#include "platform/class_library/cp1251.h"
+#include "platform/class_library/dialogs.h"
+#include "platform/class_library/utf8_literal.h"
 
 namespace {
 

@@ -36,11 +36,11 @@
 #include "link/instrument_errors.h"
 #include "link/my_comm.h"
 #include "link/protocol.h"
-#include "platform/clock.h"
-#include "platform/components.h"
-#include "platform/mem_ini_file.h"
-#include "platform/os_services.h"
-#include "platform/utf8_literal.h"
+#include "platform/class_library/components.h"
+#include "platform/class_library/mem_ini_file.h"
+#include "platform/class_library/os_services.h"
+#include "platform/class_library/utf8_literal.h"
+#include "platform/system/clock.h"
 
 TFormMain* FormMain = nullptr;
 

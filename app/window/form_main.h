@@ -6,7 +6,7 @@
 #include <memory>
 
 #include "link/answer_parser.h"
-#include "platform/dialogs.h"
+#include "platform/class_library/dialogs.h"
 
 class QAction;
 class QLabel;

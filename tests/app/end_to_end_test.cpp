@@ -4,7 +4,7 @@
 
 #include "link/my_comm.h"
 #include "link/protocol.h"
-#include "platform/utf8_literal.h"
+#include "platform/class_library/utf8_literal.h"
 #include "sim/hosts.h"
 #include "sim/instrument.h"
 #include "tests/app/simulator_window_fixture.h"

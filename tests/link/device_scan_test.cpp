@@ -8,9 +8,9 @@
 
 #include "link/device_scan.h"
 #include "link/protocol.h"
-#include "platform/clock.h"
-#include "platform/com_ports.h"
-#include "platform/memory_line.h"
+#include "platform/serial/com_ports.h"
+#include "platform/serial/memory_line.h"
+#include "platform/system/clock.h"
 #include "sim/instrument.h"
 #include "tests/support/printers.h"
 #include "tests/support/qt_application.h"

@@ -8,7 +8,7 @@
 
 #include "link/my_comm.h"
 #include "link/protocol.h"
-#include "platform/pseudo_terminal.h"
+#include "platform/serial/pseudo_terminal.h"
 #include "sim/instrument.h"
 #include "tests/link/exchange_fixture.h"
 #include "tests/support/printers.h"

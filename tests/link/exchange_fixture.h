@@ -7,7 +7,7 @@
 #include "link/answer_parser.h"
 #include "link/exchange_engine.h"
 #include "link/exchange_state.h"
-#include "platform/clock.h"
+#include "platform/system/clock.h"
 #include "tests/link/memory_port_fixture.h"
 #include "tests/support/link_state.h"
 #include "tests/support/scripted_dialogs.h"

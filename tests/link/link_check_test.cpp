@@ -7,7 +7,7 @@
 #include "link/exchange_engine.h"
 #include "link/exchange_state.h"
 #include "link/link_check.h"
-#include "platform/utf8_literal.h"
+#include "platform/class_library/utf8_literal.h"
 #include "tests/link/exchange_fixture.h"
 #include "tests/support/printers.h"
 

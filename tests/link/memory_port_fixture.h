@@ -7,8 +7,8 @@
 
 #include "link/exchange_state.h"
 #include "link/my_comm.h"
-#include "platform/com_ports.h"
-#include "platform/memory_line.h"
+#include "platform/serial/com_ports.h"
+#include "platform/serial/memory_line.h"
 
 // The workstation's port on an in-memory line: every COM name opens the host end, and the test
 // plays the instrument at the far end.

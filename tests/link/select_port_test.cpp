@@ -5,8 +5,8 @@
 #include "link/exchange_engine.h"
 #include "link/my_comm.h"
 #include "link/serial232.h"
-#include "platform/clock.h"
-#include "platform/serial_line.h"
+#include "platform/serial/serial_line.h"
+#include "platform/system/clock.h"
 #include "sim/hosts.h"
 #include "tests/support/temp_folder.h"
 

@@ -17,7 +17,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/list_view_handle.h"
+#include "platform/automation/list_view_handle.h"
 #include "sheet/archive_report.h"
 #include "sheet/zkvsheet.h"
 #include "tests/sheet/report_fixture.h"

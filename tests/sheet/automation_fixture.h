@@ -5,7 +5,7 @@
 #include <deque>
 #include <string>
 
-#include "platform/automation.h"
+#include "platform/automation/automation.h"
 #include "tests/sheet/recording_dispatch.h"
 
 namespace testing_support {

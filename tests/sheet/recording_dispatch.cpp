@@ -2,8 +2,8 @@
 
 #include <stdexcept>
 
-#include "platform/wide_text.h"
-#include "platform/window_handle.h"
+#include "platform/automation/window_handle.h"
+#include "platform/text/wide_text.h"
 
 namespace testing_support {
 

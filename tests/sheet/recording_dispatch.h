@@ -10,9 +10,9 @@
 #include <string>
 #include <vector>
 
-#include "platform/automation.h"
-#include "platform/clock.h"
-#include "platform/window_handle.h"
+#include "platform/automation/automation.h"
+#include "platform/automation/window_handle.h"
+#include "platform/system/clock.h"
 
 namespace testing_support {
 

@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/clock.h"
-#include "platform/message_box.h"
+#include "platform/system/clock.h"
+#include "platform/system/message_box.h"
 #include "sheet/report_record.h"
 #include "tests/sheet/automation_fixture.h"
 #include "tests/support/temp_folder.h"

@@ -5,7 +5,7 @@
 #include <regex>
 #include <string>
 
-#include "platform/library_loader.h"
+#include "platform/automation/library_loader.h"
 #include "sheet/cell_maps.h"
 #include "sheet/diagnostics.h"
 #include "sheet/report_check.h"

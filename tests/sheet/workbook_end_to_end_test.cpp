@@ -21,9 +21,9 @@
 #include <string>
 #include <vector>
 
-#include "platform/list_view_handle.h"
-#include "platform/spreadsheet_app.h"
-#include "platform/wide_text.h"
+#include "platform/automation/list_view_handle.h"
+#include "platform/spreadsheet/spreadsheet_app.h"
+#include "platform/text/wide_text.h"
 #include "sheet/cell_maps.h"
 #include "sheet/zkvsheet.h"
 #include "tests/sheet/report_fixture.h"

@@ -6,8 +6,8 @@
 
 #include "link/answer_parser.h"
 #include "link/crc16.h"
-#include "platform/pseudo_terminal.h"
-#include "platform/serial_line.h"
+#include "platform/serial/pseudo_terminal.h"
+#include "platform/serial/serial_line.h"
 #include "sim/instrument.h"
 #include "sim/paced_host.h"
 #include "tests/support/printers.h"

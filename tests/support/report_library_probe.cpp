@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "platform/library_loader.h"
-#include "platform/report_record.h"
-#include "platform/window_handle.h"
+#include "platform/automation/library_loader.h"
+#include "platform/automation/report_record.h"
+#include "platform/automation/window_handle.h"
 
 #define PROBE_EXPORT extern "C" __attribute__((visibility("default")))
 

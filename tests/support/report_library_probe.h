@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/library_loader.h"
-#include "platform/report_record.h"
+#include "platform/automation/library_loader.h"
+#include "platform/automation/report_record.h"
 
 namespace testing_support {
 

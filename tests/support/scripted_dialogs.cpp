@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/file_filter.h"
+#include "platform/class_library/file_filter.h"
 
 namespace testing_support {
 

@@ -7,7 +7,7 @@
 #include <variant>
 #include <vector>
 
-#include "platform/dialogs.h"
+#include "platform/class_library/dialogs.h"
 
 namespace testing_support {
 

@@ -10,10 +10,10 @@
 #include <vector>
 
 #include "app/archive/frame_archive.h"
-#include "platform/automation.h"
-#include "platform/cp1251.h"
-#include "platform/library_loader.h"
-#include "platform/utf8_literal.h"
+#include "platform/automation/automation.h"
+#include "platform/automation/library_loader.h"
+#include "platform/class_library/cp1251.h"
+#include "platform/class_library/utf8_literal.h"
 #include "sim/archive.h"
 #include "tests/support/printers.h"
 #include "tests/support/qt_application.h"

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "app/archive/frame_archive.h"
-#include "platform/utf8_literal.h"
+#include "platform/class_library/utf8_literal.h"
 #include "sim/archive.h"
 #include "sim/hosts.h"
 #include "sim/instrument.h"

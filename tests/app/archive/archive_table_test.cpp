@@ -25,7 +25,7 @@
 #include "app/archive/frame_archive.h"
 #include "app/controls/chart_toolbar.h"
 #include "app/controls/tool_chart.h"
-#include "platform/utf8_literal.h"
+#include "platform/class_library/utf8_literal.h"
 #include "sim/archive.h"
 #include "tests/support/printers.h"
 #include "tests/support/qt_application.h"

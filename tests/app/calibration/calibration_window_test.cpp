@@ -18,7 +18,7 @@
 #include "app/calibration/form_grad.h"
 #include "link/instrument_errors.h"
 #include "link/my_comm.h"
-#include "platform/utf8_literal.h"
+#include "platform/class_library/utf8_literal.h"
 #include "tests/app/archive_file_bytes.h"
 #include "tests/app/simulator_window_fixture.h"
 #include "tests/support/printers.h"

@@ -26,7 +26,7 @@
 
 #include "app/controls/chart_output.h"
 #include "app/controls/tool_chart.h"
-#include "platform/utf8_literal.h"
+#include "platform/class_library/utf8_literal.h"
 #include "tests/support/file_size_limit.h"
 #include "tests/support/device_node.h"
 #include "tests/support/printers.h"

@@ -8,7 +8,7 @@
 
 #include "app/controls/control_checks.h"
 #include "app/model/value_text.h"
-#include "platform/utf8_literal.h"
+#include "platform/class_library/utf8_literal.h"
 #include "tests/support/printers.h"
 #include "tests/support/qt_application.h"
 

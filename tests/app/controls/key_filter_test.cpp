@@ -15,7 +15,7 @@
 #include <optional>
 #include <string>
 
-#include "platform/utf8_literal.h"
+#include "platform/class_library/utf8_literal.h"
 #include "tests/support/printers.h"
 #include "tests/support/qt_application.h"
 

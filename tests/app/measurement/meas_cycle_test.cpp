@@ -18,7 +18,7 @@
 #include "app/setup/frame_tune.h"
 #include "link/my_comm.h"
 #include "link/protocol.h"
-#include "platform/utf8_literal.h"
+#include "platform/class_library/utf8_literal.h"
 #include "tests/app/simulator_window_fixture.h"
 
 namespace {

@@ -26,7 +26,7 @@
 #include "app/model/setup_record.h"
 #include "app/results/frame_result.h"
 #include "app/setup/frame_tune.h"
-#include "platform/utf8_literal.h"
+#include "platform/class_library/utf8_literal.h"
 #include "tests/app/simulator_window_fixture.h"
 
 namespace {

@@ -8,7 +8,7 @@
 #include "app/model/current_row.h"
 #include "app/model/record_fields.h"
 #include "app/model/setup_record.h"
-#include "platform/utf8_literal.h"
+#include "platform/class_library/utf8_literal.h"
 #include "tests/support/printers.h"
 #include "tests/support/qt_application.h"
 #include "tests/support/scripted_dialogs.h"

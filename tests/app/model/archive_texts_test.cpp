@@ -5,7 +5,7 @@
 #include <cstring>
 #include <limits>
 
-#include "platform/utf8_literal.h"
+#include "platform/class_library/utf8_literal.h"
 #include "tests/support/printers.h"
 
 namespace {

@@ -6,7 +6,7 @@
 #include "app/model/channel_conversion.h"
 #include "app/model/record_fields.h"
 #include "app/model/setup_record.h"
-#include "platform/utf8_literal.h"
+#include "platform/class_library/utf8_literal.h"
 #include "tests/support/printers.h"
 
 namespace {

@@ -7,7 +7,7 @@
 
 #include "app/model/pressure_units.h"
 #include "app/model/setup_record.h"
-#include "platform/utf8_literal.h"
+#include "platform/class_library/utf8_literal.h"
 #include "tests/support/printers.h"
 #include "tests/support/scripted_dialogs.h"
 

@@ -14,9 +14,9 @@
 #include "app/model/record_fields.h"
 #include "app/model/reference_models.h"
 #include "app/model/setup_record.h"
-#include "platform/clock.h"
-#include "platform/cp1251.h"
-#include "platform/utf8_literal.h"
+#include "platform/class_library/cp1251.h"
+#include "platform/class_library/utf8_literal.h"
+#include "platform/system/clock.h"
 #include "tests/support/printers.h"
 
 namespace {

@@ -9,9 +9,9 @@
 #include <vector>
 
 #include "app/model/statistics.h"
-#include "platform/clock.h"
-#include "platform/number_scan.h"
-#include "platform/utf8_literal.h"
+#include "platform/class_library/utf8_literal.h"
+#include "platform/system/clock.h"
+#include "platform/text/number_scan.h"
 #include "tests/support/printers.h"
 
 namespace {

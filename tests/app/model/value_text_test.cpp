@@ -11,9 +11,9 @@
 #include <string>
 
 #include "app/model/value_text.h"
-#include "platform/clock.h"
-#include "platform/os_services.h"
-#include "platform/utf8_literal.h"
+#include "platform/class_library/os_services.h"
+#include "platform/class_library/utf8_literal.h"
+#include "platform/system/clock.h"
 #include "tests/app/window_fixture.h"
 #include "tests/support/printers.h"
 #include "tests/support/qt_application.h"

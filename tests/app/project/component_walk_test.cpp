@@ -10,9 +10,9 @@
 #include <vector>
 
 #include "app/project/component_state.h"
-#include "platform/clock.h"
-#include "platform/cp1251.h"
-#include "platform/mem_ini_file.h"
+#include "platform/class_library/cp1251.h"
+#include "platform/class_library/mem_ini_file.h"
+#include "platform/system/clock.h"
 #include "tests/app/project/test_form.h"
 #include "tests/support/printers.h"
 #include "tests/support/qt_application.h"

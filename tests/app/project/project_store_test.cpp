@@ -11,7 +11,7 @@
 #include <stdexcept>
 #include <string>
 
-#include "platform/mem_ini_file.h"
+#include "platform/class_library/mem_ini_file.h"
 #include "tests/app/project/test_form.h"
 #include "tests/support/file_access.h"
 #include "tests/support/device_node.h"

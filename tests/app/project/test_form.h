@@ -18,7 +18,7 @@
 #include <memory>
 #include <vector>
 
-#include "platform/components.h"
+#include "platform/class_library/components.h"
 #include "tests/support/qt_application.h"
 
 namespace project_testing {

@@ -25,8 +25,8 @@
 #include "link/exchange_state.h"
 #include "link/find_device_frame.h"
 #include "link/my_comm.h"
-#include "platform/clock.h"
-#include "platform/utf8_literal.h"
+#include "platform/class_library/utf8_literal.h"
+#include "platform/system/clock.h"
 #include "tests/app/simulator_window_fixture.h"
 #include "tests/support/printers.h"
 

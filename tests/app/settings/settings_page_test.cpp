@@ -27,8 +27,8 @@
 #include "app/settings/frame_settings.h"
 #include "link/exchange_state.h"
 #include "link/my_comm.h"
-#include "platform/clock.h"
-#include "platform/utf8_literal.h"
+#include "platform/class_library/utf8_literal.h"
+#include "platform/system/clock.h"
 #include "tests/app/window_fixture.h"
 #include "tests/support/printers.h"
 

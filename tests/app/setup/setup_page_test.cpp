@@ -23,8 +23,8 @@
 #include "app/model/setup_record.h"
 #include "app/settings/frame_settings.h"
 #include "app/setup/frame_tune.h"
-#include "platform/cp1251.h"
-#include "platform/utf8_literal.h"
+#include "platform/class_library/cp1251.h"
+#include "platform/class_library/utf8_literal.h"
 #include "tests/app/window_fixture.h"
 #include "tests/support/printers.h"
 

@@ -10,7 +10,7 @@
 #include "link/device_scan.h"
 #include "link/find_device_frame.h"
 #include "link/my_comm.h"
-#include "platform/utf8_literal.h"
+#include "platform/class_library/utf8_literal.h"
 #include "sim/hosts.h"
 #include "sim/instrument.h"
 #include "tests/app/window_fixture.h"

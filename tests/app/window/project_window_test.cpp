@@ -36,7 +36,7 @@
 #include "app/settings/frame_settings.h"
 #include "app/setup/frame_tune.h"
 #include "link/find_device_frame.h"
-#include "platform/mem_ini_file.h"
+#include "platform/class_library/mem_ini_file.h"
 #include "tests/app/window_fixture.h"
 #include "tests/support/file_access.h"
 #include "tests/support/device_node.h"
