@@ -384,7 +384,10 @@ void TFrameZKV_Settings::ShowSensorNumbers(const SettingsByteSet& knownBefore) {
     }
 }
 
-void TFrameZKV_Settings::DefaultConfClick(QObject*) {
+void TFrameZKV_Settings::DefaultConfClick(QObject* sender) {
     LoadDefaultConf();
+    // The defaults the window puts on the page at start are nobody's choice: a write before any
+    // read must not give them to the instrument. Only a press of the button makes them the user's.
+    if (sender == nullptr) known_.reset();
     ConfToForm();
 }

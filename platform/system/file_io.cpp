@@ -193,13 +193,20 @@ TemporaryFile WriteTemporaryBeside(const std::string& path, std::string_view byt
         unlink(temporary.c_str());
         return {false, {}, SystemError("cannot write", temporary, complete ? errno : writeError)};
     }
-    return {true, temporary, {}};
+    return {true, temporary, {}, target};
 }
 
 FileWrite ReplaceFile(const std::string& path, std::string_view bytes) {
     const TemporaryFile temporary = WriteTemporaryBeside(path, bytes);
     if (!temporary) return {false, temporary.why};
-    const std::string target = SaveTarget(path);
+    const std::string& target = temporary.target;
+    // Looked at again just before the rename: what was put there meanwhile is not replaced either.
+    struct stat now;
+    const bool replaceable = stat(target.c_str(), &now) != 0 ? errno == ENOENT : S_ISREG(now.st_mode);
+    if (!replaceable) {
+        unlink(temporary.path.c_str());
+        return {false, target + " is not a regular file"};
+    }
     if (rename(temporary.path.c_str(), target.c_str()) != 0) {
         const int renameError = errno;
         unlink(temporary.path.c_str());

@@ -46,6 +46,7 @@ struct [[nodiscard]] TemporaryFile {
     bool ok = false;
     std::string path;
     std::string why;
+    std::string target;  // the file it was made beside, links followed
 
     explicit operator bool() const { return ok; }
 };

@@ -11,6 +11,7 @@
 #include <sstream>
 #include <vector>
 
+#include "tests/support/device_node.h"
 #include "tests/support/file_access.h"
 #include "tests/support/file_size_limit.h"
 #include "tests/support/other_process.h"
@@ -212,13 +213,15 @@ TEST(KeepAside, MovesWhateverStandsThereToAFreeNameOfItsOwn) {
     EXPECT_NE(access(folder.file("zkvdesk.ini").c_str(), F_OK), 0);
 
     // A link is moved as a link; its target is not touched. The name taken before is not reused.
-    ASSERT_EQ(symlink("/dev/null", folder.file("zkvdesk.ini").c_str()), 0);
+    const std::string device = testing_support::DeviceLike(folder, "null");
+    ASSERT_FALSE(device.empty());
+    ASSERT_EQ(symlink(device.c_str(), folder.file("zkvdesk.ini").c_str()), 0);
     const platform::KeptAside second = platform::KeepAside(folder.file("zkvdesk.ini"), "unreadable-1");
     ASSERT_TRUE(second);
     EXPECT_EQ(second.path, folder.file("zkvdesk.ini.unreadable-1-2"));
     ASSERT_EQ(lstat(second.path.c_str(), &info), 0);
     EXPECT_TRUE(S_ISLNK(info.st_mode));
-    EXPECT_TRUE(IsCharacterDevice("/dev/null"));
+    EXPECT_TRUE(IsCharacterDevice(device));
     ASSERT_EQ(lstat(first.path.c_str(), &info), 0);
     EXPECT_TRUE(S_ISFIFO(info.st_mode));
 
