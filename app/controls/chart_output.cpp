@@ -76,15 +76,3 @@ void SaveChartPicture(QChartView* view, platform::FileDialogSpec& dialog) {
         ShowFailure("Невозможно сохранить файл!");
     }
 }
-
-QIcon ToolTextIcon(const QString& text) {
-    QPixmap picture(24, 24);
-    picture.fill(Qt::transparent);
-    QPainter painter(&picture);
-    QFont font = painter.font();
-    font.setBold(true);
-    font.setPixelSize(text.size() > 2 ? 9 : 16);
-    painter.setFont(font);
-    painter.drawText(picture.rect(), Qt::AlignCenter, text);
-    return QIcon(picture);
-}

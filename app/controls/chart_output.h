@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QIcon>
 #include <QString>
 #include <functional>
 
@@ -26,5 +25,3 @@ void PrintChartView(QPrinter& printer, QChartView* view, QWidget* dialogParent);
 // size; cancelling writes nothing. A file that cannot be written is told to the user.
 void SaveChartPicture(QChartView* view, platform::FileDialogSpec& dialog);
 
-// A tool button's picture drawn from a short text where the style has no fitting icon.
-QIcon ToolTextIcon(const QString& text);

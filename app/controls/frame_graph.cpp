@@ -64,6 +64,14 @@ const SeriesForm kSeriesForms[TFrameGraph::kSeriesCount] = {
 constexpr int kMaxBottomLabels = 10;
 constexpr int kMaxLeftTicks = 8;
 
+// A caption is the button's text, not a picture of it, so the button is as wide as the font needs.
+void ShowCaption(QToolButton* button, const QString& caption) {
+    button->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    button->setText(caption);
+    button->setMinimumWidth(32);
+    button->setMaximumWidth(QWIDGETSIZE_MAX);
+}
+
 }  // namespace
 
 TFrameGraph::TFrameGraph(QWidget* parent) : QWidget(parent) {
@@ -140,14 +148,14 @@ TFrameGraph::TFrameGraph(QWidget* parent) : QWidget(parent) {
     Down->setIcon(look->standardIcon(QStyle::SP_ArrowDown));
     ArchiveGraphToolBar->addSeparator();
     ZoomIn = AddToolButton("ZoomIn", "Увеличить масштаб на 10%");
-    ZoomIn->setIcon(ToolTextIcon(QStringLiteral("+")));
+    ShowCaption(ZoomIn, QStringLiteral("+"));
     ZoomOut = AddToolButton("ZoomOut", "Уменьшить масштаб на 10%");
-    ZoomOut->setIcon(ToolTextIcon(U("−")));
+    ShowCaption(ZoomOut, U("−"));
     NoZoom = AddToolButton("NoZoom", "Масштаб по умолчанию (100%)");
-    NoZoom->setIcon(ToolTextIcon(QStringLiteral("100%")));
+    ShowCaption(NoZoom, QStringLiteral("100%"));
     ArchiveGraphToolBar->addSeparator();
     Print = AddToolButton("Print", "Распечатать график");
-    Print->setIcon(ToolTextIcon(U("Печ")));
+    ShowCaption(Print, U("Печать"));
     ArchiveGraphToolBar->addSeparator();
     Save = AddToolButton("Save", nullptr);
     Save->setIcon(look->standardIcon(QStyle::SP_DialogSaveButton));

@@ -6,6 +6,7 @@
 #include <QCheckBox>
 #include <QCoreApplication>
 #include <QFile>
+#include <QFontMetrics>
 #include <QImage>
 #include <QPalette>
 #include <QPrinter>
@@ -284,6 +285,28 @@ TEST_F(GraphFrame, IsBuiltAsItsFormDescribes) {
     EXPECT_EQ(graph->EGLast->value(), 0);
     EXPECT_EQ(graph->Timer1->interval(), 1000);
     EXPECT_FALSE(graph->Timer1->isActive());
+}
+
+// The text buttons show their captions as text, each as wide as its caption needs: a picture of
+// the caption cut "Печать" to "Печ".
+TEST_F(GraphFrame, ToolBarCaptionsShowWhole) {
+    page->resize(1223, 600);
+    page->show();
+    QCoreApplication::processEvents();
+    const struct {
+        QToolButton* button;
+        const char* caption;
+    } captioned[] = {
+        {graph->ZoomIn, "+"}, {graph->ZoomOut, "−"}, {graph->NoZoom, "100%"}, {graph->Print, "Печать"}};
+    for (const auto& c : captioned) {
+        const std::string name = c.button->objectName().toStdString();
+        EXPECT_EQ(c.button->toolButtonStyle(), Qt::ToolButtonTextOnly) << name;
+        EXPECT_EQ(c.button->text(), U(c.caption)) << name;
+        EXPECT_TRUE(c.button->isVisible()) << name;
+        const int captionWidth = QFontMetrics(c.button->font()).horizontalAdvance(c.button->text());
+        EXPECT_GT(c.button->width(), captionWidth) << name;
+        EXPECT_GE(c.button->width(), c.button->sizeHint().width()) << name;
+    }
 }
 
 TEST_F(GraphFrame, EachTickAddsOnePointOfEveryQuantityWithChannelPressuresInKPa) {
