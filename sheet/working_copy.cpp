@@ -11,12 +11,6 @@ namespace {
 // A template of ours is a few hundred kilobytes; anything near this is none.
 constexpr std::size_t kLargestTemplate = 64u << 20;
 
-std::string FolderOf(const std::string& path) {
-    const std::size_t slash = path.rfind('/');
-    if (slash == std::string::npos) return ".";
-    return slash == 0 ? "/" : path.substr(0, slash);
-}
-
 }  // namespace
 
 WorkingCopy::WorkingCopy(const std::string& output, const std::string& source, std::string_view outputPrefix) {
@@ -30,7 +24,7 @@ WorkingCopy::WorkingCopy(const std::string& output, const std::string& source, s
         outcome_ = Outcome::SourceUnreadable;
         return;
     }
-    platform::RemoveStaleTemporaries(FolderOf(platform::SaveTarget(output)), outputPrefix);
+    platform::RemoveStaleTemporaries(platform::FolderOf(platform::SaveTarget(output)), outputPrefix);
     const platform::TemporaryFile copy = platform::WriteTemporaryBeside(output, read.bytes);
     if (!copy) {
         platform::DebugLine("template copy: " + copy.why);

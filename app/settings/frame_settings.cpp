@@ -300,10 +300,12 @@ SettingsView TFrameZKV_Settings::ReadForm() const {
     view.sensorLoP = cfgLoP->text();
     view.refHi = ebHiEtl->text();
     view.refLo = ebLowEtl->text();
-    const QLineEdit* numbers[4] = {cfgNo_1, cfgNo_2, cfgNo_3, cfgNo_4};
+    const std::array<QLineEdit*, 4> numbers = SensorNumberEdits();
     for (int i = 0; i < 4; ++i) view.sensorNo[i] = numbers[i]->text();
     return view;
 }
+
+std::array<QLineEdit*, 4> TFrameZKV_Settings::SensorNumberEdits() const { return {cfgNo_1, cfgNo_2, cfgNo_3, cfgNo_4}; }
 
 QLineEdit* TFrameZKV_Settings::LimitEdit(SettingsLimit limit) const {
     switch (limit) {
@@ -341,7 +343,7 @@ void TFrameZKV_Settings::ConfToForm() {
     cfgHiP->setText(view.sensorHiP);
     cfgLoP->setText(view.sensorLoP);
     // A number not read from this instrument is shown only once it is.
-    QLineEdit* numbers[4] = {cfgNo_1, cfgNo_2, cfgNo_3, cfgNo_4};
+    const std::array<QLineEdit*, 4> numbers = SensorNumberEdits();
     for (int i = 0; i < 4; ++i) {
         const SettingsByteSet bytes = SensorNoBytes(i);
         numbers[i]->setText((known_ & bytes) == bytes ? view.sensorNo[i] : QString());
@@ -363,7 +365,7 @@ bool TFrameZKV_Settings::ConfFromForm() {
     const SettingsView now = FormAsTaken();
     const SettingsFromForm taken = SettingsFromView(Conf, shown_, now);
     if (!taken.record) {
-        QLineEdit* numbers[4] = {cfgNo_1, cfgNo_2, cfgNo_3, cfgNo_4};
+        const std::array<QLineEdit*, 4> numbers = SensorNumberEdits();
         RefuseValues(taken.badSensorNo >= 0 ? numbers[taken.badSensorNo] : LimitEdit(taken.badLimit));
         return false;
     }
@@ -375,7 +377,7 @@ bool TFrameZKV_Settings::ConfFromForm() {
 
 void TFrameZKV_Settings::ShowSensorNumbers(const SettingsByteSet& knownBefore) {
     const SettingsView view = ViewOfSettings(Conf);
-    QLineEdit* numbers[4] = {cfgNo_1, cfgNo_2, cfgNo_3, cfgNo_4};
+    const std::array<QLineEdit*, 4> numbers = SensorNumberEdits();
     for (int i = 0; i < 4; ++i) {
         const SettingsByteSet bytes = SensorNoBytes(i);
         if ((knownBefore & bytes) == bytes || (known_ & bytes) != bytes) continue;

@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <QWidget>
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -143,6 +144,7 @@ class TFrameZKV_Settings : public QWidget {
     void SendSettingsFirstBlock();
     void TakeMissingSettings(const char* answerText);
     QLineEdit* LimitEdit(SettingsLimit limit) const;
+    std::array<QLineEdit*, 4> SensorNumberEdits() const;
     void ShowWorkName(int index);
     QString Message(int index) const;
     void RefuseValues(QWidget* control);

@@ -26,8 +26,7 @@ struct FolderAndName {
 
 FolderAndName Split(const std::string& path) {
     const std::size_t slash = path.rfind('/');
-    if (slash == std::string::npos) return {".", path};
-    return {slash == 0 ? "/" : path.substr(0, slash), path.substr(slash + 1)};
+    return {FolderOf(path), slash == std::string::npos ? path : path.substr(slash + 1)};
 }
 
 std::string TemporaryPrefix(const std::string& name) { return "." + name + "."; }
@@ -148,6 +147,12 @@ FileRead ReadRegularFile(const std::string& path, std::size_t maxBytes) {
     result.outcome = FileRead::Outcome::Read;
     result.bytes = std::move(bytes);
     return result;
+}
+
+std::string FolderOf(const std::string& path) {
+    const std::size_t slash = path.rfind('/');
+    if (slash == std::string::npos) return ".";
+    return slash == 0 ? "/" : path.substr(0, slash);
 }
 
 std::string SaveTarget(const std::string& path) {

@@ -36,6 +36,9 @@ struct [[nodiscard]] FileWrite {
 // target are removed.
 FileWrite ReplaceFile(const std::string& path, std::string_view bytes);
 
+// The folder that holds path ("." for a bare name, "/" for a file at the root).
+std::string FolderOf(const std::string& path);
+
 // The path a save to path ends up writing: links followed as far as they lead.
 std::string SaveTarget(const std::string& path);
 
